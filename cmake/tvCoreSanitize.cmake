@@ -1,0 +1,10 @@
+# TVCORE_SANITIZE=address builds with ASan and UBSan, TVCORE_SANITIZE=thread with TSan.
+if(TVCORE_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+elseif(TVCORE_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT TVCORE_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "TVCORE_SANITIZE must be empty, 'address' or 'thread'")
+endif()
