@@ -6,3 +6,8 @@
 #include "tvCore/core/tvMalloc.h"
 #include "tvCore/core/tvGlobals.h"
 #include "tvCore/core/tvTime.h"
+#include "tvCore/core/strings/tvStrings.h"
+#include "tvCore/core/files/tvFiles.h"
+#include "tvCore/core/tvLog.h"
+#include "tvCore/core/tvThreads.h"
+#include "tvCore/math/tvMath.h"

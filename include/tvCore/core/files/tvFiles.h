@@ -1,0 +1,3 @@
+// Archives and file managers: every header of the area.
+#pragma once
+

@@ -1,0 +1,3 @@
+// Strings, containers, character conversion and the name table: every header of the area.
+#pragma once
+

@@ -1,0 +1,3 @@
+// Logging and tracing: every header of the area.
+#pragma once
+

@@ -1,0 +1,3 @@
+// Locks, processes and threads: every header of the area.
+#pragma once
+

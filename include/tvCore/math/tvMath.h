@@ -1,0 +1,3 @@
+// The math library: every header of the area.
+#pragma once
+
