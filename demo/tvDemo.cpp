@@ -2,34 +2,37 @@
 // start-up would. Each section prints what it did; the exit code is 0 when everything held.
 #include <tvCore/tvCore.h>
 
+#include "DemoSections.h"
+
 #include <cstdio>
 
 using namespace Tolvane;
 
 namespace {
 int GFailures = 0;
+} // namespace
 
-void Check(bool Ok, const char* What)
+void DemoDemoCheck(bool Ok, const char* What)
 {
     std::printf("  [%s] %s\n", Ok ? " ok " : "FAIL", What);
     if (!Ok)
         ++GFailures;
 }
 
-void ShowFrame()
+void DemoFrame()
 {
     std::printf("Frame: globals at load time\n");
-    Check(GMalloc != nullptr, "GMalloc points at the default allocator");
-    Check(GLog == nullptr && GFileManager == nullptr && GAppTime == nullptr, "singletons are null before start-up");
-    Check(GRenderThreadId == 0xFFFFFFFFu, "no render thread yet");
+    DemoCheck(GMalloc != nullptr, "GMalloc points at the default allocator");
+    DemoCheck(GLog == nullptr && GFileManager == nullptr && GAppTime == nullptr, "singletons are null before start-up");
+    DemoCheck(GRenderThreadId == 0xFFFFFFFFu, "no render thread yet");
     {
         FCriticalSection Outer;
         FCriticalSection Inner;
-        Check(true, "library lock entered twice by one thread");
+        DemoCheck(true, "library lock entered twice by one thread");
     }
 }
 
-void ShowAllocator()
+void DemoAllocator()
 {
     std::printf("Allocator\n");
     const int Before = GMalloc->MallocCount;
@@ -40,10 +43,10 @@ void ShowAllocator()
         GMalloc->Free(Block);
     std::printf("  100 blocks: %d mallocs counted, %.3f us spent in Malloc so far\n",
                 GMalloc->MallocCount - Before, GMalloc->MallocTime * 1e6);
-    Check(GMalloc->MallocCount - Before == 100, "every call counted");
+    DemoCheck(GMalloc->MallocCount - Before == 100, "every call counted");
 }
 
-void ShowClocks()
+void DemoClocks()
 {
     std::printf("Clocks\n");
     FAppTime Time;
@@ -55,16 +58,15 @@ void ShowClocks()
     const float Seconds = Time.Get();
     std::printf("  seconds clock %.6f s, tick %u ms, application time %.3f s\n", Now,
                 static_cast<unsigned>(appGetTimeTick()), static_cast<double>(Seconds));
-    Check(Now >= Start + 0.01, "seconds clock advances");
+    DemoCheck(Now >= Start + 0.01, "seconds clock advances");
 }
-} // namespace
 
 int main()
 {
     std::printf("tvCore demo host\n");
-    ShowFrame();
-    ShowAllocator();
-    ShowClocks();
+    DemoFrame();
+    DemoAllocator();
+    DemoClocks();
     std::printf("%s\n", GFailures == 0 ? "demo: all checks held" : "demo: some checks FAILED");
     return GFailures == 0 ? 0 : 1;
 }
