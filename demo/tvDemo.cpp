@@ -12,7 +12,7 @@ namespace {
 int GFailures = 0;
 } // namespace
 
-void DemoDemoCheck(bool Ok, const char* What)
+void DemoCheck(bool Ok, const char* What)
 {
     std::printf("  [%s] %s\n", Ok ? " ok " : "FAIL", What);
     if (!Ok)
