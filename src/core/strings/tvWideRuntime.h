@@ -30,13 +30,26 @@ inline tvWChar ToLower(tvWChar C) { return (C >= u'A' && C <= u'Z') ? tvWChar(C 
 inline bool IsSpace(tvWChar C) { return C == u' ' || (C >= 0x09 && C <= 0x0D); }
 inline bool IsDigit(tvWChar C) { return C >= u'0' && C <= u'9'; }
 
+// --- Narrow text in the default ANSI code page ------------------------------------------------
+// One byte of Windows-1252 (the library's default ANSI code page on POSIX) as a UTF-16 unit; the
+// five bytes that code page leaves undefined map to the control unit of the same value, as the
+// Windows conversion does. The formatter's %S/%hs/%hc use it; the code-page layer may later
+// take its place when the ANSI code page is a setting.
+tvWChar FromAnsiByte(unsigned char Byte);
+
 // --- Numbers (exact wcstol / wcstoul / wcstod / _wtoi / _wtof semantics) ----------------------
 // End, when not null, receives the first unit after the number (Text itself when none).
+// Leading white space is the IsSpace set. Digits are ASCII, plus the Unicode decimal digit
+// blocks the Windows runtime accepts (Arabic-Indic, Devanagari, ..., fullwidth); letters for
+// bases above 10 are ASCII only. A base outside 0 and 2-36 gives 0 with End = Text. Overflow
+// saturates and sets errno to ERANGE, a bad base sets EINVAL.
 tvLong ToLong(const tvWChar* Text, const tvWChar** End, int Base);      // wcstol: 32-bit, saturates
 tvULong ToULong(const tvWChar* Text, const tvWChar** End, int Base);    // wcstoul
 double ToDouble(const tvWChar* Text, const tvWChar** End);               // wcstod
-int AtoI(const tvWChar* Text);                                           // _wtoi
-double AtoF(const tvWChar* Text);                                        // _wtof
+int AtoI(const tvWChar* Text);        // _wtoi: base 10, saturates at INT_MIN / INT_MAX
+double AtoF(const tvWChar* Text);     // _wtof: ToDouble without an end; +-HUGE_VAL on overflow
+// The value of one digit for number parsing (ASCII or a Unicode decimal digit), -1 when none.
+int DecimalDigitValue(tvWChar C);
 
 // --- Formatting ------------------------------------------------------------------------------
 // The library's one wide formatter, with the Windows runtime's conventions for a wide format

@@ -1,0 +1,2 @@
+#include "core/strings/tvWideRuntime.h"
+#include <gtest/gtest.h>
