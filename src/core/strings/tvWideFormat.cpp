@@ -34,7 +34,8 @@ struct FSink {
     void Put(const tvWChar* Text, std::size_t N)
     {
         const std::size_t Fit = N < Room ? N : Room;
-        std::memcpy(Dest, Text, Fit * sizeof(tvWChar));
+        if (Fit != 0)  // Dest may be null when the capacity is zero
+            std::memcpy(Dest, Text, Fit * sizeof(tvWChar));
         Dest += Fit;
         Room -= Fit;
         Count += N;
