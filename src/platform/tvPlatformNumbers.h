@@ -8,12 +8,12 @@
 namespace Tolvane {
 namespace Platform {
 
-// snprintf of one floating-point conversion in the "C" locale. Spec is a single conversion
+// snprintf of one floating-point conversion in the "C" locale. Directive is a single conversion
 // whose width and precision are both '*' ("%-+*.*e", "%*.*Lf"); a negative Precision means
 // none. At most Capacity - 1 bytes and a terminator; returns the length the whole text needs,
 // or a negative value on failure.
-int FormatFloatC(char* Out, std::size_t Capacity, const char* Spec, int Width, int Precision, double Value);
-int FormatLongFloatC(char* Out, std::size_t Capacity, const char* Spec, int Width, int Precision,
+int FormatFloatC(char* Out, std::size_t Capacity, const char* Directive, int Width, int Precision, double Value);
+int FormatLongFloatC(char* Out, std::size_t Capacity, const char* Directive, int Width, int Precision,
                      long double Value);
 
 // strtod in the "C" locale: correctly rounded, hexadecimal forms, inf and nan.

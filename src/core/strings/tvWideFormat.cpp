@@ -183,21 +183,21 @@ inline int ClampToInt(std::size_t V) { return V > std::size_t(INT_MAX) ? INT_MAX
 // formatted once more into a block from GMalloc. False when that block is refused.
 bool PutFloat(FSink& Out, const FSpec& S, tvWChar Conversion, va_list& Args)
 {
-    char Spec[12];
+    char Directive[12];
     int N = 0;
-    Spec[N++] = '%';
-    if (S.Left) Spec[N++] = '-';
-    if (S.Plus) Spec[N++] = '+';
-    if (S.Space) Spec[N++] = ' ';
-    if (S.Alt) Spec[N++] = '#';
-    if (S.Zero) Spec[N++] = '0';
-    Spec[N++] = '*';
-    Spec[N++] = '.';
-    Spec[N++] = '*';
+    Directive[N++] = '%';
+    if (S.Left) Directive[N++] = '-';
+    if (S.Plus) Directive[N++] = '+';
+    if (S.Space) Directive[N++] = ' ';
+    if (S.Alt) Directive[N++] = '#';
+    if (S.Zero) Directive[N++] = '0';
+    Directive[N++] = '*';
+    Directive[N++] = '.';
+    Directive[N++] = '*';
     if (S.Length == ELength::LongDouble)
-        Spec[N++] = 'L';
-    Spec[N++] = char(Conversion);
-    Spec[N] = 0;
+        Directive[N++] = 'L';
+    Directive[N++] = char(Conversion);
+    Directive[N] = 0;
     const int Width = ClampToInt(S.Width);
 
     // The argument is read once; a second formatting pass reuses it.
@@ -205,8 +205,8 @@ bool PutFloat(FSink& Out, const FSpec& S, tvWChar Conversion, va_list& Args)
     const long double LongValue = Long ? va_arg(Args, long double) : 0.0L;
     const double Value = Long ? 0.0 : va_arg(Args, double);
     auto FormatInto = [&](char* Buffer, std::size_t Capacity) {
-        return Long ? Platform::FormatLongFloatC(Buffer, Capacity, Spec, Width, S.Precision, LongValue)
-                    : Platform::FormatFloatC(Buffer, Capacity, Spec, Width, S.Precision, Value);
+        return Long ? Platform::FormatLongFloatC(Buffer, Capacity, Directive, Width, S.Precision, LongValue)
+                    : Platform::FormatFloatC(Buffer, Capacity, Directive, Width, S.Precision, Value);
     };
 
     char Local[512];

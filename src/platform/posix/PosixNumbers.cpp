@@ -22,24 +22,24 @@ locale_t CLocale()
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 template <class T>
-int FormatInLocale(char* Out, std::size_t Capacity, const char* Spec, int Width, int Precision, T Value)
+int FormatInLocale(char* Out, std::size_t Capacity, const char* Directive, int Width, int Precision, T Value)
 {
     const locale_t Previous = uselocale(CLocale());
-    const int N = std::snprintf(Out, Capacity, Spec, Width, Precision, Value);
+    const int N = std::snprintf(Out, Capacity, Directive, Width, Precision, Value);
     uselocale(Previous);
     return N;
 }
 #pragma GCC diagnostic pop
 
-int FormatFloatC(char* Out, std::size_t Capacity, const char* Spec, int Width, int Precision, double Value)
+int FormatFloatC(char* Out, std::size_t Capacity, const char* Directive, int Width, int Precision, double Value)
 {
-    return FormatInLocale(Out, Capacity, Spec, Width, Precision, Value);
+    return FormatInLocale(Out, Capacity, Directive, Width, Precision, Value);
 }
 
-int FormatLongFloatC(char* Out, std::size_t Capacity, const char* Spec, int Width, int Precision,
+int FormatLongFloatC(char* Out, std::size_t Capacity, const char* Directive, int Width, int Precision,
                      long double Value)
 {
-    return FormatInLocale(Out, Capacity, Spec, Width, Precision, Value);
+    return FormatInLocale(Out, Capacity, Directive, Width, Precision, Value);
 }
 
 double ParseDoubleC(const char* Text, char** End)
