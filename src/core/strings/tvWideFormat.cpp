@@ -31,43 +31,29 @@ struct FSink {
         }
         ++Count;
     }
-    void Put(const tvWChar* Text, std::size_t N)
-    {
-        const std::size_t Fit = N < Room ? N : Room;
-        if (Fit != 0)  // Dest may be null when the capacity is zero
-            std::memcpy(Dest, Text, Fit * sizeof(tvWChar));
-        Dest += Fit;
-        Room -= Fit;
-        Count += N;
-    }
-    void Fill(tvWChar C, std::size_t N)
+    // Writes the first N units that Unit(i) gives, as far as there is room, and counts all N.
+    // The loops stay empty when there is no room, so Dest may be null at capacity zero.
+    template <class UnitAt>
+    void PutEach(std::size_t N, UnitAt Unit)
     {
         const std::size_t Fit = N < Room ? N : Room;
         for (std::size_t i = 0; i < Fit; ++i)
-            Dest[i] = C;
+            Dest[i] = Unit(i);
         Dest += Fit;
         Room -= Fit;
         Count += N;
     }
+    void Put(const tvWChar* Text, std::size_t N) { PutEach(N, [Text](std::size_t i) { return Text[i]; }); }
+    void Fill(tvWChar C, std::size_t N) { PutEach(N, [C](std::size_t) { return C; }); }
     // Narrow text of the number conversions: ASCII, widened unit by unit.
     void PutAscii(const char* Text, std::size_t N)
     {
-        const std::size_t Fit = N < Room ? N : Room;
-        for (std::size_t i = 0; i < Fit; ++i)
-            Dest[i] = tvWChar(static_cast<unsigned char>(Text[i]));
-        Dest += Fit;
-        Room -= Fit;
-        Count += N;
+        PutEach(N, [Text](std::size_t i) { return tvWChar(static_cast<unsigned char>(Text[i])); });
     }
     // Narrow text given by the caller: bytes of the ANSI code page.
     void PutAnsi(const char* Text, std::size_t N)
     {
-        const std::size_t Fit = N < Room ? N : Room;
-        for (std::size_t i = 0; i < Fit; ++i)
-            Dest[i] = FromAnsiByte(static_cast<unsigned char>(Text[i]));
-        Dest += Fit;
-        Room -= Fit;
-        Count += N;
+        PutEach(N, [Text](std::size_t i) { return FromAnsiByte(static_cast<unsigned char>(Text[i])); });
     }
 };
 
