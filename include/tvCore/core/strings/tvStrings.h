@@ -1,3 +1,7 @@
 // Strings, containers, character conversion and the name table: every header of the area.
 #pragma once
 
+
+// Character conversion, small text utilities and command parsing.
+#include "tvCore/core/strings/tvCharConversion.h"
+#include "tvCore/core/strings/tvStringUtils.h"
