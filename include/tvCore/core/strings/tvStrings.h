@@ -1,6 +1,9 @@
 // Strings, containers, character conversion and the name table: every header of the area.
 #pragma once
 
+#include "tvCore/core/strings/tvString.h"
+#include "tvCore/core/strings/tvStringDataPool.h"
+#include "tvCore/core/strings/tvCodePage.h"
 
 // Character conversion, small text utilities and command parsing.
 #include "tvCore/core/strings/tvCharConversion.h"
