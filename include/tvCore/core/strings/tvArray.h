@@ -296,9 +296,18 @@ private:
         return 1;
     }
 
-    // AddItem on full storage: Value may lie in the block that is about to move.
+    // AddItem on full storage: Value may lie in the block that is about to move. A plain value
+    // is copied out first (which also keeps the caller's variable out of memory in the common
+    // path); any other is found again by its index.
     int AddItemGrowing(ARG_T Value)
     {
+        if constexpr (std::is_trivially_copyable<T>::value) {
+            const T Saved = Value;
+            if (!GrowTo(static_cast<std::int64_t>(Count) + 1, sizeof(T)))
+                return -1;
+            ::new (static_cast<void*>(Elements() + Count)) T(Saved);
+            return Count++;
+        }
         const int Alias = IndexOfAddress(&Value, sizeof(T));
         if (!GrowTo(static_cast<std::int64_t>(Count) + 1, sizeof(T)))
             return -1;
