@@ -2,7 +2,7 @@
 // carry the buffers as raw bytes.
 #include <tvCore/tvCore.h>
 
-#include "strings/CountingMalloc.h"
+#include "support/CountingMalloc.h"
 
 #include <gtest/gtest.h>
 
