@@ -29,6 +29,13 @@ void DemoContainers()
     Samples.RemoveAt(0, 100000);
     DemoCheck(Samples.Num() == 0 && Samples.GetCapacity() > 0, "an over-long removal stops at the end");
 
+    TArray<FString> Files;
+    Files.AddItem(FString(TVTEXT("Engine.ini")));
+    Files.SetSize(3);
+    Files.RemoveAt(0, 1);
+    DemoCheck(Files.Num() == 2 && static_cast<const tvWChar*>(Files[0]) == __GEmptyString,
+              "new strings in an array are the shared empty string");
+
     int Engine = 1, Render = 2, Audio = 3;
     TNamedPtrArray<int> Sections(nullptr, 8);
     Sections.AddTail(12, &Engine);

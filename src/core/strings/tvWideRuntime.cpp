@@ -77,16 +77,22 @@ const tvWChar* FindChar(const tvWChar* Text, tvWChar Char)
 
 const tvWChar* FindString(const tvWChar* Text, const tvWChar* Sub)
 {
-    if (*Sub == 0)
+    const tvWChar First = Sub[0];
+    if (First == 0)
         return Text;
-    for (; *Text; ++Text) {
-        std::size_t i = 0;
+    // Skip to each candidate first unit in a tight loop, then compare the rest.
+    for (;; ++Text) {
+        while (*Text != First) {
+            if (*Text == 0)
+                return nullptr;
+            ++Text;
+        }
+        std::size_t i = 1;
         while (Sub[i] && Text[i] == Sub[i])
             ++i;
         if (Sub[i] == 0)
             return Text;
     }
-    return nullptr;
 }
 
 } // namespace Wide

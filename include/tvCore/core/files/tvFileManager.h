@@ -4,7 +4,7 @@
 #pragma once
 
 #include "tvCore/core/files/tvFileArchive.h"
-#include "tvCore/core/strings/tvStringArray.h"
+#include "tvCore/core/strings/tvArray.h"
 
 namespace Tolvane {
 
