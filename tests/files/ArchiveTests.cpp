@@ -142,7 +142,8 @@ public:
     {
         const tvULong Left = 3 - GetCurrentPos();
         const tvULong Count = Length < Left ? Length : Left;
-        std::memcpy(Data, "xyz" + GetCurrentPos(), Count);
+        static const char GText[] = "xyz";
+        std::memcpy(Data, &GText[GetCurrentPos()], Count);
         SetCurrentPos(GetCurrentPos() + Count);
         ++SyncReads;
         return static_cast<int>(Count);
