@@ -4,4 +4,7 @@
 #include "tvCore/core/files/tvArchive.h"
 #include "tvCore/core/files/tvFileArchive.h"
 #include "tvCore/core/files/tvFileArchiveWin.h"
+#include "tvCore/core/files/tvMemoryArchive.h"
+#include "tvCore/core/files/tvFileManager.h"
+#include "tvCore/core/files/tvFileManagerWin.h"
 #include "tvCore/core/files/tvFileFunctions.h"

@@ -11,3 +11,5 @@
 // Character conversion, small text utilities and command parsing.
 #include "tvCore/core/strings/tvCharConversion.h"
 #include "tvCore/core/strings/tvStringUtils.h"
+#include "tvCore/core/strings/tvStringArray.h"
+#include "tvCore/core/strings/tvParse.h"
