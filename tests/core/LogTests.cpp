@@ -9,9 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <future>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,8 +20,14 @@ namespace {
 
 std::string ReadBytes(const std::filesystem::path& Path)
 {
-    std::ifstream In(Path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
+    std::string Bytes;
+    if (std::FILE* F = std::fopen(Path.c_str(), "rb")) {
+        char Chunk[65536];
+        for (std::size_t N; (N = std::fread(Chunk, 1, sizeof Chunk, F)) > 0;)
+            Bytes.append(Chunk, N);
+        std::fclose(F);
+    }
+    return Bytes;
 }
 
 // UTF-16LE bytes of ASCII text.
@@ -78,7 +82,7 @@ protected:
 };
 
 // Records what it receives, formatting the arguments with its own copy of the list.
-struct FRecordingHook : FLogHook {
+struct FRecordingHook final : FLogHook {
     const char* Name;
     std::vector<std::string>* Calls;
     FRecordingHook(const char* N, std::vector<std::string>* C) : Name(N), Calls(C) {}
@@ -150,7 +154,7 @@ TEST_F(LogFixture, HooksAreCalledOutsideTheLibraryLock)
 {
     // The hook waits for another thread that itself needs the library lock; if the hook ran
     // inside the lock, that thread could not finish.
-    struct FWaitingHook : FLogHook {
+    struct FWaitingHook final : FLogHook {
         bool Finished = false;
         void Log(const tvWChar*, const tvWChar*, va_list) override
         {
