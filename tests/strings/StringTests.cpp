@@ -511,3 +511,19 @@ TEST(StringDataPool, HandsOutEachBufferOnceAndReusesTheLastReturned)
     FStringDataPool Empty(8, 0);
     EXPECT_EQ(Empty.Lock(1), nullptr);
 }
+
+TEST(String, EqualityComparesTextNotBuffers)
+{
+    const FString A(u"abc"), B(u"abc"), Inner(u"ab\0c", 4), Other(u"ab\0d", 4);
+    EXPECT_TRUE(A == B);
+    EXPECT_FALSE(A != B);
+    EXPECT_TRUE(A == u"abc");
+    EXPECT_TRUE(u"abc" == A);
+    EXPECT_FALSE(A == u"ab");
+    EXPECT_FALSE(A == u"abcd");
+    EXPECT_TRUE(FString() == static_cast<const tvWChar*>(nullptr));
+    EXPECT_TRUE(FString() == u"");
+    EXPECT_TRUE(Inner == FString(u"ab\0c", 4));
+    EXPECT_TRUE(Inner != Other);
+    EXPECT_FALSE(Inner == u"ab");  // the text ends at its 0, the string does not
+}

@@ -2,6 +2,8 @@
 // and leave the output as the conversion calls leave it.
 #include "tvCore/core/strings/tvString.h"
 
+#include "tvCore/core/strings/tvCharConversion.h"
+
 #include "platform/tvPlatformCodePage.h"
 #include "tvCore/core/tvGlobals.h"
 #include "tvCore/core/tvMalloc.h"
@@ -63,12 +65,12 @@ void FString::UTF8ToGB2312(char* Dest, int DestLength, char* Source, int SourceL
 
 void FString::WCharToChar(const tvWChar* Source, char* Dest, int Room)
 {
-    Platform::WideToMultiByte(GCodePageAnsi, Source, -1, Dest, Room);
+    appwcharTchar(Source, Dest, Room);
 }
 
 void FString::CharToWChar(const char* Source, tvWChar* Dest, int Room)
 {
-    Platform::MultiByteToWide(GCodePageAnsi, Source, -1, Dest, Room);
+    appcharTwchar(Source, Dest, Room);
 }
 
 } // namespace Tolvane

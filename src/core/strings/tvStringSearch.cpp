@@ -72,6 +72,24 @@ int FString::ReverseFind(tvWChar Char) const
     return IndexIn(Text, Last);
 }
 
+bool operator==(const FString& A, const FString& B)
+{
+    const int Length = A.GetLength();
+    return Length == B.GetLength() &&
+           std::memcmp(static_cast<const tvWChar*>(A), static_cast<const tvWChar*>(B), std::size_t(Length) * sizeof(tvWChar)) == 0;
+}
+
+bool operator==(const FString& A, const tvWChar* B)
+{
+    const tvWChar* Text = A;
+    const int Length = A.GetLength();
+    B = OrEmpty(B);
+    for (int i = 0; i < Length; ++i)
+        if (B[i] != Text[i] || B[i] == 0)
+            return false;
+    return B[Length] == 0;
+}
+
 FString FString::Mid(int First, int Count) const
 {
     const int Length = GetLength();

@@ -330,13 +330,7 @@ struct TArrayElementTraits<TArray<T, ARG_T>> : TArrayZeroedOwningElements<TArray
 // equal when they hold the same code units (zero units inside included).
 template <>
 struct TArrayElementTraits<FString> : TArrayConstructedElements<FString> {
-    static bool Equal(const FString& A, const FString& B)
-    {
-        const int Length = A.GetLength();
-        return Length == B.GetLength() &&
-               std::memcmp(static_cast<const tvWChar*>(A), static_cast<const tvWChar*>(B),
-                           static_cast<std::size_t>(Length) * sizeof(tvWChar)) == 0;
-    }
+    static bool Equal(const FString& A, const FString& B) { return A == B; }
 };
 
 } // namespace Tolvane

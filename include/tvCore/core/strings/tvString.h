@@ -143,4 +143,13 @@ private:
 
 static_assert(sizeof(FString) == sizeof(void*), "a string is one pointer");
 
+// Equality by code units (every unit up to the length, zeros inside included). Without these,
+// "A == B" would compile as a comparison of the two buffer addresses, which are never equal.
+TVCORE_API bool operator==(const FString& A, const FString& B);
+TVCORE_API bool operator==(const FString& A, const tvWChar* B);  // B up to its first 0; null is ""
+inline bool operator==(const tvWChar* A, const FString& B) { return B == A; }
+inline bool operator!=(const FString& A, const FString& B) { return !(A == B); }
+inline bool operator!=(const FString& A, const tvWChar* B) { return !(A == B); }
+inline bool operator!=(const tvWChar* A, const FString& B) { return !(B == A); }
+
 } // namespace Tolvane
