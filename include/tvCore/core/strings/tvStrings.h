@@ -4,3 +4,4 @@
 #include "tvCore/core/strings/tvArray.h"
 #include "tvCore/core/strings/tvNamedPtrArray.h"
 #include "tvCore/core/strings/tvBitFlag.h"
+#include "tvCore/core/strings/tvNameHash.h"
