@@ -8,6 +8,7 @@
 #include "tvCore/core/tvTime.h"
 #include "tvCore/core/tvMemStack.h"
 #include "tvCore/core/tvDate.h"
+#include "tvCore/core/tvMessageBox.h"
 #include "tvCore/core/strings/tvStrings.h"
 #include "tvCore/core/files/tvFiles.h"
 #include "tvCore/core/tvLog.h"

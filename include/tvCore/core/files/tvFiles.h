@@ -1,3 +1,7 @@
 // Archives and file managers: every header of the area.
 #pragma once
 
+#include "tvCore/core/files/tvArchive.h"
+#include "tvCore/core/files/tvFileArchive.h"
+#include "tvCore/core/files/tvFileArchiveWin.h"
+#include "tvCore/core/files/tvFileFunctions.h"
