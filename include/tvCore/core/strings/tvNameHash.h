@@ -6,6 +6,8 @@
 
 namespace Tolvane {
 
+class FArchive;
+
 // The name index that means "no such name".
 constexpr tvULong NAME_NONE_INDEX = 0xFFFFFFFFu;
 
@@ -76,5 +78,22 @@ private:
     int TableSize;                // number of buckets, a power of two
     FNameEntry** Buckets;         // owned: chain heads, newest entry first
 };
+
+// The longest name appSerializeName loads.
+constexpr int NAME_STORED_MAX_LENGTH = 255;
+
+// Writes or reads one name as text, so a stream does not depend on the indices of one run. The
+// stored form is a string's: a signed 32-bit count N, then N UTF-16 code units. Saving writes
+// GetName(Name) up to its first 0. Loading reads the text and sets Name to its index in Names
+// (AddEx(text, 1, 0): the name already held in any case, or a new one). Stored names hold at
+// most NAME_STORED_MAX_LENGTH units.
+//
+// Refused, with Name = NAME_NONE_INDEX and the archive's error flag set: loading a negative
+// count (nothing more is read), a longer name (its units are read past, so the next value is
+// read in step), a name the archive could not deliver in full, or any name from an archive
+// whose error flag is already set; saving an index the table never gave out (a count of 0 is
+// written, which keeps the stream well-formed). A table that is refused memory for a new name
+// gives NAME_NONE_INDEX without touching the archive's flag.
+TVCORE_API FArchive& appSerializeName(FArchive& Ar, FNameHash& Names, tvULong& Name);
 
 } // namespace Tolvane
