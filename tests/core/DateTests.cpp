@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <ostream>
+#include <string>
 
 using namespace Tolvane;
 
@@ -262,4 +263,40 @@ TEST(DateStamp, CompileDateIsAValidDateNotAfterToday)
     // Null buffers are ignored.
     appGetCompileDateTime(nullptr);
     appGetCurSysTime(nullptr);
+}
+
+TEST(DateTime, TextFormHasNoLeadingZerosAndReadsBack)
+{
+    const FDateTime Dates[] = {{2022, 6, 27, 11, 57, 8}, {0, 0, 0, 0, 0, 0}, {1999, 12, 31, 23, 59, 59},
+                               {-5, -3, 1, 0, 0, 0}, {INT_MAX, INT_MIN, 7, 0, 0, -1}};
+    const char16_t* Texts[] = {u"2022-6-27:11:57:8", u"0-0-0:0:0:0", u"1999-12-31:23:59:59", u"-5--3-1:0:0:0",
+                               u"2147483647--2147483648-7:0:0:-1"};
+    for (int i = 0; i < 5; ++i) {
+        FString Text;
+        Dates[i].FormatString(Text);
+        EXPECT_EQ(std::u16string(Text), std::u16string(Texts[i]));
+        EXPECT_EQ(FDateTime(Text), Dates[i]) << "reads back";
+    }
+}
+
+// Reading stops at the first field or separator that does not match; the rest stay 0.
+TEST(DateTime, TextThatDoesNotMatchKeepsTheFieldsReadSoFar)
+{
+    struct FCase {
+        const char16_t* Text;
+        FDateTime Expected;
+    } const Cases[] = {
+        {u"", {}},
+        {u"abc", {}},
+        {u"2022-6", {2022, 6, 0, 0, 0, 0}},
+        {u"2022/6/27", {2022, 0, 0, 0, 0, 0}},
+        {u"2022 -6-27", {2022, 0, 0, 0, 0, 0}},
+        {u" 2022- 6-\t27: 1: 2: 3", {2022, 6, 27, 1, 2, 3}},  // white space before a number is skipped
+        {u"2022-6-27T11:57:8", {2022, 6, 27, 0, 0, 0}},
+        {u"2022-6-27:11:57:8:99 trailing", {2022, 6, 27, 11, 57, 8}},
+        {u"+2022-+6-27:11:57:-", {2022, 6, 27, 11, 57, 0}},
+        {u"99999999999-1", {INT_MAX, 1, 0, 0, 0, 0}},  // saturates
+    };
+    for (const FCase& Case : Cases)
+        EXPECT_EQ(FDateTime(FString(Case.Text)), Case.Expected) << std::string(Case.Text, Case.Text + std::u16string(Case.Text).size());
 }
