@@ -42,8 +42,9 @@ public:
     {
         const std::uintptr_t Mask = AlignMask(Align);
         const std::uintptr_t Result = (reinterpret_cast<std::uintptr_t>(Top) + Mask) & ~Mask;
-        // Result is 0 only on a stack that has no chunk yet; that case takes the slow path.
-        if (Size >= 0 && Result != 0 && Result + static_cast<unsigned>(Size) <= reinterpret_cast<std::uintptr_t>(End)) {
+        // Result + Size <= End, with Result 0 (a stack that has no chunk yet) sent to the slow
+        // path by the same comparison: Result - 1 then wraps around to the largest address.
+        if (Size >= 0 && Result - 1 + static_cast<unsigned>(Size) < reinterpret_cast<std::uintptr_t>(End)) {
             Top = reinterpret_cast<unsigned char*>(Result + static_cast<unsigned>(Size));
             return reinterpret_cast<unsigned char*>(Result);
         }
