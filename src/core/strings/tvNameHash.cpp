@@ -51,6 +51,21 @@ std::uint32_t FoldedHash(const tvWChar* Text)
     return Hash;
 }
 
+// Wide::CompareNoCase(A, B) == 0, quicker for the usual case of a name given in the spelling it
+// was added with: units are folded only where they differ.
+bool EqualNoCase(const tvWChar* A, const tvWChar* B)
+{
+    for (;; ++A, ++B) {
+        const tvWChar CA = *A, CB = *B;
+        if (CA != CB) {
+            if (Wide::ToLower(CA) != Wide::ToLower(CB))
+                return false;
+        } else if (CA == 0) {
+            return true;
+        }
+    }
+}
+
 // The bucket count a table uses for a requested size.
 int BucketCount(int Requested)
 {
@@ -189,7 +204,7 @@ tvULong FNameHash::Find(const tvWChar* Text) const
     if (Text == nullptr || Buckets == nullptr)
         return NAME_NONE_INDEX;
     for (const FNameEntry* Entry = Buckets[GetNameHash(Text, TableSize)]; Entry != nullptr; Entry = Entry->Next)
-        if (Wide::CompareNoCase(Entry->Text, Text) == 0)
+        if (EqualNoCase(Entry->Text, Text))
             return Entry->Index;
     return NAME_NONE_INDEX;
 }
@@ -199,7 +214,7 @@ void FNameHash::Remove(const tvWChar* Text)
     if (Text == nullptr || Buckets == nullptr)
         return;
     for (FNameEntry** Link = &Buckets[GetNameHash(Text, TableSize)]; *Link != nullptr; Link = &(*Link)->Next) {
-        if (Wide::CompareNoCase((*Link)->Text, Text) == 0) {
+        if (EqualNoCase((*Link)->Text, Text)) {
             *Link = (*Link)->Next;
             return;
         }
