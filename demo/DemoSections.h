@@ -7,4 +7,5 @@ void DemoCheck(bool Ok, const char* What);
 void DemoFrame();
 void DemoAllocator();
 void DemoClocks();
+void DemoContainers();
 void DemoNames();

@@ -2,7 +2,7 @@
 // handling of new and dropped elements.
 #include <tvCore/tvCore.h>
 
-#include "strings/CountingMalloc.h"
+#include "support/CountingMalloc.h"
 
 #include <gtest/gtest.h>
 

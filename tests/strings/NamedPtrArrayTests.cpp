@@ -2,7 +2,7 @@
 // removal deletes the objects.
 #include <tvCore/tvCore.h>
 
-#include "strings/CountingMalloc.h"
+#include "support/CountingMalloc.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "tvCore/core/strings/tvArrayStorage.h"
+#include "tvCore/core/strings/tvString.h"
 
 #include <new>
 #include <type_traits>
@@ -12,12 +13,36 @@
 
 namespace Tolvane {
 
+// Whether two elements can be compared with ==.
+template <class T, class = void>
+struct TArrayHasEquality : std::false_type {};
+template <class T>
+struct TArrayHasEquality<T, std::void_t<decltype(std::declval<const T&>() == std::declval<const T&>())>>
+    : std::true_type {};
+
+// How FindItem and RemoveItem compare elements: with == where the type has it, otherwise by
+// bytes, which only a plain type without padding allows (a handle-like class would compare its
+// handles, padding would compare garbage).
+template <class T>
+struct TArrayDefaultEquality {
+    static bool Equal(const T& A, const T& B)
+    {
+        if constexpr (TArrayHasEquality<T>::value) {
+            return A == B;
+        } else {
+            static_assert(std::is_trivially_copyable<T>::value && std::has_unique_object_representations<T>::value,
+                          "searching needs an element type with ==, or a plain one without padding bytes");
+            return std::memcmp(&A, &B, sizeof(T)) == 0;
+        }
+    }
+};
+
 // How TArray treats an element type. The default: zero bytes are the new element and a
 // dropped element is simply forgotten, which suits numbers, pointers and plain records.
 // A type with a destructor must say how it is released (the TArray rejects it otherwise):
 // specialise this template, usually by deriving from one of the two helpers below.
 template <class T>
-struct TArrayElementTraits {
+struct TArrayElementTraits : TArrayDefaultEquality<T> {
     static constexpr bool ConstructNew = false;   // run the default constructor on new elements
     static constexpr bool ReleaseDropped = false; // run the destructor on dropped elements
     // The IsPOD() constant: 1 for the built-in arithmetic types, 0 for records and pointers.
@@ -27,7 +52,7 @@ struct TArrayElementTraits {
 // For a type whose new elements get its default construction after the zeroing (its
 // constructor sees the zero bytes and sets what it sets), and whose destructor releases it.
 template <class T>
-struct TArrayConstructedElements {
+struct TArrayConstructedElements : TArrayDefaultEquality<T> {
     static constexpr bool ConstructNew = true;
     static constexpr bool ReleaseDropped = !std::is_trivially_destructible<T>::value;
     static constexpr int IsPOD = 0;
@@ -36,18 +61,11 @@ struct TArrayConstructedElements {
 // For a type whose zero bytes already are a valid empty value but that owns something its
 // destructor gives back (an array of arrays).
 template <class T>
-struct TArrayZeroedOwningElements {
+struct TArrayZeroedOwningElements : TArrayDefaultEquality<T> {
     static constexpr bool ConstructNew = false;
     static constexpr bool ReleaseDropped = true;
     static constexpr int IsPOD = 0;
 };
-
-// Whether two elements can be compared with ==.
-template <class T, class = void>
-struct TArrayHasEquality : std::false_type {};
-template <class T>
-struct TArrayHasEquality<T, std::void_t<decltype(std::declval<const T&>() == std::declval<const T&>())>>
-    : std::true_type {};
 
 template <class T, class ARG_T = const T&>
 class TArray : public FArrayStorage {
@@ -232,12 +250,11 @@ public:
     const T& ElementAt(int Index) const { return Elements()[Index]; }
     T& GetAt(int Index) { return Elements()[Index]; }
     const T& GetAt(int Index) const { return Elements()[Index]; }
-    // Index of the first element equal to Value, or -1. Types without == compare their bytes,
-    // which needs a type without padding.
+    // Index of the first element equal to Value (as the element traits compare), or -1.
     int FindItem(ARG_T Value) const
     {
         for (int i = 0; i < Count; ++i)
-            if (Equal(Elements()[i], Value))
+            if (Traits::Equal(Elements()[i], Value))
                 return i;
         return -1;
     }
@@ -249,17 +266,6 @@ public:
 
 private:
     T* Elements() const { return static_cast<T*>(Data); }
-
-    static bool Equal(const T& A, const T& B)
-    {
-        if constexpr (TArrayHasEquality<T>::value) {
-            return A == B;
-        } else {
-            static_assert(std::has_unique_object_representations<T>::value,
-                          "searching needs an element type with == or without padding bytes");
-            return std::memcmp(&A, &B, sizeof(T)) == 0;
-        }
-    }
 
     // New elements From..To-1: zero bytes, then the default constructor where the type asks.
     void PrepareElements(int From, int To)
@@ -296,9 +302,18 @@ private:
         return 1;
     }
 
-    // AddItem on full storage: Value may lie in the block that is about to move.
+    // AddItem on full storage: Value may lie in the block that is about to move. A plain value
+    // is copied out first (which also keeps the caller's variable out of memory in the common
+    // path); any other is found again by its index.
     int AddItemGrowing(ARG_T Value)
     {
+        if constexpr (std::is_trivially_copyable<T>::value) {
+            const T Saved = Value;
+            if (!GrowTo(static_cast<std::int64_t>(Count) + 1, sizeof(T)))
+                return -1;
+            ::new (static_cast<void*>(Elements() + Count)) T(Saved);
+            return Count++;
+        }
         const int Alias = IndexOfAddress(&Value, sizeof(T));
         if (!GrowTo(static_cast<std::int64_t>(Count) + 1, sizeof(T)))
             return -1;
@@ -310,5 +325,18 @@ private:
 // An array of arrays: zero bytes are an empty array, and a dropped one frees its storage.
 template <class T, class ARG_T>
 struct TArrayElementTraits<TArray<T, ARG_T>> : TArrayZeroedOwningElements<TArray<T, ARG_T>> {};
+
+// Strings: a new element is the empty string, a dropped one releases its buffer, and two are
+// equal when they hold the same code units (zero units inside included).
+template <>
+struct TArrayElementTraits<FString> : TArrayConstructedElements<FString> {
+    static bool Equal(const FString& A, const FString& B)
+    {
+        const int Length = A.GetLength();
+        return Length == B.GetLength() &&
+               std::memcmp(static_cast<const tvWChar*>(A), static_cast<const tvWChar*>(B),
+                           static_cast<std::size_t>(Length) * sizeof(tvWChar)) == 0;
+    }
+};
 
 } // namespace Tolvane
