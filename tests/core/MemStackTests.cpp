@@ -1,5 +1,6 @@
 // The memory stack, its marks, the block chain and the base-two logarithm.
-#include "core/NamesCountingMalloc.h"
+#include "support/RecordingMalloc.h"
+#include "support/ScopedMalloc.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,8 @@
 #include <vector>
 
 using namespace Tolvane;
-using NamesTest::FCountingMalloc;
-using NamesTest::FScopedMalloc;
+using TestSupport::FRecordingMalloc;
+using TestSupport::FScopedMalloc;
 
 namespace {
 
@@ -20,8 +21,8 @@ std::uintptr_t Address(const void* Ptr) { return reinterpret_cast<std::uintptr_t
 // chunk is left behind.
 class MemStackTest : public ::testing::Test {
 protected:
-    FCountingMalloc Counting;
-    FScopedMalloc Scope{Counting};
+    FRecordingMalloc Counting;
+    FScopedMalloc Scope{&Counting};
     FMemStack Stack;
 
     void SetUp() override { Stack.Init(1024, 8); }
@@ -288,8 +289,8 @@ TEST_F(MemStackTest, ATinyChunkSizeStillServesEveryRequest)
 
 TEST(MapPlex, CreateLinksBlocksInFrontAndFreeDataChainReleasesAll)
 {
-    FCountingMalloc Counting;
-    FScopedMalloc Scope(Counting);
+    FRecordingMalloc Counting;
+    FScopedMalloc Scope(&Counting);
     FMapPlex* Head = nullptr;
     FMapPlex* First = FMapPlex::Create(Head, 4, 16);
     ASSERT_NE(First, nullptr);

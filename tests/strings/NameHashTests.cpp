@@ -1,6 +1,7 @@
 // The name table: interning, case-insensitive lookup, hiding, the bucket hash, and refused
 // memory.
-#include "core/NamesCountingMalloc.h"
+#include "support/RecordingMalloc.h"
+#include "support/ScopedMalloc.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,8 @@
 #include <vector>
 
 using namespace Tolvane;
-using NamesTest::FCountingMalloc;
-using NamesTest::FScopedMalloc;
+using TestSupport::FRecordingMalloc;
+using TestSupport::FScopedMalloc;
 
 namespace {
 
@@ -168,8 +169,8 @@ TEST(NameHash, RemovedNamesKeepTheirIndexAndComeBackAsNewOnes)
 
 TEST(NameHash, ManyAndLongNamesAcrossTextStoreChunks)
 {
-    FCountingMalloc Counting;
-    FScopedMalloc Scope(Counting);
+    FRecordingMalloc Counting;
+    FScopedMalloc Scope(&Counting);
     {
         FNameHash Names(8, 64);
         // Names of growing length overflow several 256 KiB chunks; one is larger than a chunk.
@@ -207,8 +208,8 @@ TEST(NameHash, NullTextsAreRefused)
 
 TEST(NameHash, NoneIsAddedUnderTheNameTableTag)
 {
-    FCountingMalloc Counting;
-    FScopedMalloc Scope(Counting);
+    FRecordingMalloc Counting;
+    FScopedMalloc Scope(&Counting);
     FNameHash Names;
     EXPECT_EQ(Counting.TaggedAllocations, 1) << "the first text store chunk, for None";
     EXPECT_EQ(Counting.LastTag, MALLOC_TAG_NAMETABLE);
@@ -225,8 +226,8 @@ TEST(NameHash, NoneIsAddedUnderTheNameTableTag)
 // and nothing leaks.
 TEST(NameHash, RefusedMemoryLeavesATableSafeAndLeaksNothing)
 {
-    FCountingMalloc Counting;
-    FScopedMalloc Scope(Counting);
+    FRecordingMalloc Counting;
+    FScopedMalloc Scope(&Counting);
     for (int Served = 0;; ++Served) {
         Counting.RefuseAfter = Served;
         bool Valid = false;
@@ -253,8 +254,8 @@ TEST(NameHash, RefusedMemoryLeavesATableSafeAndLeaksNothing)
 
 TEST(NameHash, RefusedMemoryWhileAddingLeavesTheTableAsItWas)
 {
-    FCountingMalloc Counting;
-    FScopedMalloc Scope(Counting);
+    FRecordingMalloc Counting;
+    FScopedMalloc Scope(&Counting);
     FNameHash Names(2, 16);  // room for None and one more pointer
     ASSERT_EQ(Names.Add(u"First"), 1u);
 

@@ -1,17 +1,18 @@
-// Test support for the memory stack, the name table and their users: an allocator that counts
-// the blocks it hands out and can be told to refuse, installed as GMalloc for one scope.
+// A test allocator that records every live block and the malloc tags pushed around
+// allocations, and refuses requests once a given number has been served. Install it with
+// TestSupport::FScopedMalloc.
 #pragma once
 
 #include <tvCore/tvCore.h>
 
 #include <set>
 
-namespace NamesTest {
+namespace TestSupport {
 
 // Forwards to the allocator that was active when it was made; counts live blocks, records the
 // malloc tag pushed around each allocation, and refuses once RefuseAfter more requests were
 // served (negative: never refuses).
-class FCountingMalloc : public Tolvane::FMalloc {
+class FRecordingMalloc : public Tolvane::FMalloc {
 public:
     Tolvane::FMalloc* Inner = Tolvane::GMalloc;
     std::set<void*> Live;
@@ -67,16 +68,4 @@ public:
     }
 };
 
-// Installs an allocator as GMalloc for the length of a scope.
-class FScopedMalloc {
-public:
-    explicit FScopedMalloc(Tolvane::FMalloc& With) : Saved(Tolvane::GMalloc) { Tolvane::GMalloc = &With; }
-    ~FScopedMalloc() { Tolvane::GMalloc = Saved; }
-    FScopedMalloc(const FScopedMalloc&) = delete;
-    FScopedMalloc& operator=(const FScopedMalloc&) = delete;
-
-private:
-    Tolvane::FMalloc* Saved;
-};
-
-} // namespace NamesTest
+} // namespace TestSupport
