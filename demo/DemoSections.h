@@ -9,3 +9,4 @@ void DemoAllocator();
 void DemoClocks();
 void DemoContainers();
 void DemoFiles();
+void DemoNames();

@@ -69,6 +69,7 @@ int main()
     DemoClocks();
     DemoContainers();
     DemoFiles();
+    DemoNames();
     std::printf("%s\n", GFailures == 0 ? "demo: all checks held" : "demo: some checks FAILED");
     return GFailures == 0 ? 0 : 1;
 }

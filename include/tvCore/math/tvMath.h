@@ -1,3 +1,4 @@
 // The math library: every header of the area.
 #pragma once
 
+#include "tvCore/math/tvMathUtil.h"

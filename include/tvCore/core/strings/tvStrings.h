@@ -7,6 +7,7 @@
 #include "tvCore/core/strings/tvArray.h"
 #include "tvCore/core/strings/tvNamedPtrArray.h"
 #include "tvCore/core/strings/tvBitFlag.h"
+#include "tvCore/core/strings/tvNameHash.h"
 
 // Character conversion, small text utilities and command parsing.
 #include "tvCore/core/strings/tvCharConversion.h"
