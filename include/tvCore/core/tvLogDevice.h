@@ -55,7 +55,7 @@ TVCORE_API void appLog(const tvWChar* Format, ...);
 TVCORE_API void appWarning(const tvWChar* Format, ...);
 TVCORE_API void appError(const tvWChar* Format, ...);   // logs, then breaks into the debugger
 TVCORE_API void appMsg(const tvWChar* Format, ...);     // a message box captioned "Message"
-TVCORE_API void appTraceA(const char* Format, ...);     // narrow format, the C library's rules
+TVCORE_API void appTraceA(const char* Format, ...) TVCORE_PRINTF_FORMAT(1, 2);  // narrow format, the C library's rules
 TVCORE_API void appTraceW(const tvWChar* Format, ...);
 
 } // namespace Tolvane

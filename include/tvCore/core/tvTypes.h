@@ -18,6 +18,14 @@
 #  define TVCORE_LOCAL __attribute__((visibility("hidden")))
 #endif
 
+// Marks a function whose narrow format follows the C library's printf rules, so compilers
+// check the callers' arguments.
+#if defined(__GNUC__) || defined(__clang__)
+#  define TVCORE_PRINTF_FORMAT(FormatIndex, FirstArgument) __attribute__((format(printf, FormatIndex, FirstArgument)))
+#else
+#  define TVCORE_PRINTF_FORMAT(FormatIndex, FirstArgument)
+#endif
+
 // Wide literal in the library's code-unit type: TVTEXT("abc") is u"abc" on POSIX, L"abc" on Windows.
 #if defined(_WIN32)
 #  define TVTEXT_(s) L##s
