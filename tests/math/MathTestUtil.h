@@ -44,6 +44,19 @@ inline ::testing::AssertionResult NearRot(const Tolvane::FRotator& A, const Tolv
                                          << ", " << B.Yaw << ", " << B.Roll << ") beyond " << Tol << " units";
 }
 
+// A vector (x, y, 0) whose squared length, as the library sums it, is exactly the float 1e-8:
+// the edge of the "nearly zero length" thresholds. (0, 0, 0) if none was found.
+inline Tolvane::FVector3 VectorAtSmallSquaredEdge()
+{
+    for (float X = 5e-5f; X < 7e-5f; X = std::nextafter(X, 1.0f)) {
+        const float Y = std::sqrt(1e-8f - X * X);
+        for (const float Candidate : {std::nextafter(Y, 0.0f), Y, std::nextafter(Y, 1.0f)})
+            if (X * X + Candidate * Candidate + 0.0f * 0.0f == 1e-8f)
+                return Tolvane::FVector3(X, Candidate, 0);
+    }
+    return Tolvane::FVector3(0, 0, 0);
+}
+
 // Rotators that exercise every angle, both signs and more than a turn.
 inline const Tolvane::FRotator SampleRotators[] = {
     {0, 0, 0}, {2000, 5000, 3000}, {-4000, 12000, -7000}, {0, 16384, 0}, {8000, 0, 0}, {0, 0, 9000},

@@ -56,13 +56,7 @@ TEST(MathVector, NearlyZeroAndNormalizeUseStrictThresholds)
     EXPECT_EQ(Tiny.SafeNormal(), FVector3(0, 0, 0));
 
     // A vector whose squared length is exactly the float 1e-8 is normalised.
-    FVector3 AtEdge(0, 0, 0);
-    for (float X = 5e-5f; AtEdge.IsZero() && X < 7e-5f; X = std::nextafter(X, 1.0f)) {
-        const float Y = std::sqrt(1e-8f - X * X);
-        for (const float Candidate : {std::nextafter(Y, 0.0f), Y, std::nextafter(Y, 1.0f)})
-            if (FVector3(X, Candidate, 0).SizeSquared() == 1e-8f)
-                AtEdge = FVector3(X, Candidate, 0);
-    }
+    FVector3 AtEdge = MathTest::VectorAtSmallSquaredEdge();
     ASSERT_FALSE(AtEdge.IsZero());
     const FVector3 Unit = AtEdge * (1.0f / std::sqrt(1e-8f));
     EXPECT_TRUE(Near3(AtEdge.SafeNormal(), Unit, 1e-6f));
