@@ -103,14 +103,17 @@ FQuaternion& FQuaternion::FromRotator(const FRotator& R) { return *this = Static
 
 FQuaternion FQuaternion::StaticFromMatrix(const FMatrix& M)
 {
+    // The scalar-part formula while the trace is at least every diagonal element: then W is the
+    // largest component (at least one half for a rotation) and the divisions are well
+    // conditioned. Near and beyond a half turn (trace -1, where the square root is undefined)
+    // the largest diagonal element leads instead (the largest of X, Y, Z), and W is kept
+    // non-negative as the formula keeps it.
     const float Trace = M.M[0][0] + M.M[1][1] + M.M[2][2];
-    if (Trace > 0.0f) {
+    if (Trace >= M.M[0][0] && Trace >= M.M[1][1] && Trace >= M.M[2][2]) {
         const float W = std::sqrt(Trace + 1.0f) * 0.5f;
         const float K = 0.25f / W;
         return FQuaternion((M.M[2][1] - M.M[1][2]) * K, (M.M[0][2] - M.M[2][0]) * K, (M.M[1][0] - M.M[0][1]) * K, W);
     }
-    // Near and beyond a half turn the scalar part is small or the square root undefined: start
-    // from the largest diagonal element instead, then keep W non-negative as above.
     FQuaternion Q;
     if (M.M[0][0] >= M.M[1][1] && M.M[0][0] >= M.M[2][2]) {
         const float X = std::sqrt(std::max(0.0f, 1.0f + M.M[0][0] - M.M[1][1] - M.M[2][2])) * 0.5f;
@@ -128,7 +131,7 @@ FQuaternion FQuaternion::StaticFromMatrix(const FMatrix& M)
     if (Q.W < 0.0f)
         Q = FQuaternion(-Q.X, -Q.Y, -Q.Z, -Q.W);
     if (Q.X == 0.0f && Q.Y == 0.0f && Q.Z == 0.0f && Q.W == 0.0f)
-        return IdentityQuat;  // an upper 3x3 of zeros holds no rotation
+        return IdentityQuat;  // no component could be formed: no rotation
     return Q;
 }
 
