@@ -1,3 +1,9 @@
 // Strings, containers, character conversion and the name table: every header of the area.
 #pragma once
 
+#include "tvCore/core/strings/tvString.h"
+#include "tvCore/core/strings/tvStringDataPool.h"
+#include "tvCore/core/strings/tvCodePage.h"
+#include "tvCore/core/strings/tvArray.h"
+#include "tvCore/core/strings/tvNamedPtrArray.h"
+#include "tvCore/core/strings/tvBitFlag.h"
