@@ -13,3 +13,5 @@
 #include "tvCore/math/tvPlane.h"
 #include "tvCore/math/tvBox.h"
 #include "tvCore/math/tvSphere.h"
+#include "tvCore/math/tvBezier.h"
+#include "tvCore/math/tvNurbsCurve.h"
