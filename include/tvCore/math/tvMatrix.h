@@ -46,10 +46,14 @@ public:
     // The ordinary product, R[r][c] = sum over k of M[r][k] x B[k][c].
     FMatrix operator*(const FMatrix& B) const
     {
+        // Row r of the result is a combination of B's rows: the inner loop runs along a row,
+        // which the compiler turns into four-wide arithmetic.
         FMatrix R;
-        for (int r = 0; r < 4; ++r)
+        for (int r = 0; r < 4; ++r) {
+            const float A0 = M[r][0], A1 = M[r][1], A2 = M[r][2], A3 = M[r][3];
             for (int c = 0; c < 4; ++c)
-                R.M[r][c] = M[r][0] * B.M[0][c] + M[r][1] * B.M[1][c] + M[r][2] * B.M[2][c] + M[r][3] * B.M[3][c];
+                R.M[r][c] = A0 * B.M[0][c] + A1 * B.M[1][c] + A2 * B.M[2][c] + A3 * B.M[3][c];
+        }
         return R;
     }
     FMatrix& operator*=(const FMatrix& B) { return *this = *this * B; }
