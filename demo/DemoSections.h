@@ -8,3 +8,4 @@ void DemoFrame();
 void DemoAllocator();
 void DemoClocks();
 void DemoContainers();
+void DemoMath();

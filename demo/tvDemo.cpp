@@ -68,6 +68,7 @@ int main()
     DemoAllocator();
     DemoClocks();
     DemoContainers();
+    DemoMath();
     std::printf("%s\n", GFailures == 0 ? "demo: all checks held" : "demo: some checks FAILED");
     return GFailures == 0 ? 0 : 1;
 }
