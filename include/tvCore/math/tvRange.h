@@ -18,8 +18,8 @@ public:
     float GetMax() const { return A < B ? B : A; }
     float Size() const { return GetMax() - GetMin(); }
     float GetCenter() const { return (A + B) * 0.5f; }
-    // A value between A and B inclusive, from the runtime's random generator (seeded by the
-    // library's start-up), which is drawn once unless the range is empty.
+    // A value between A and B inclusive from one draw of the runtime's random generator
+    // (seeded by the library's start-up); B, with no draw, when the range is empty.
     float GetRand() const;
 };
 
