@@ -50,9 +50,15 @@ inline Tolvane::FVector3 VectorAtSmallSquaredEdge()
 {
     for (float X = 5e-5f; X < 7e-5f; X = std::nextafter(X, 1.0f)) {
         const float Y = std::sqrt(1e-8f - X * X);
-        for (const float Candidate : {std::nextafter(Y, 0.0f), Y, std::nextafter(Y, 1.0f)})
-            if (X * X + Candidate * Candidate + 0.0f * 0.0f == 1e-8f)
+        for (const float Candidate : {std::nextafter(Y, 0.0f), Y, std::nextafter(Y, 1.0f)}) {
+            // One rounding per operation, as the library computes it at run time: separate
+            // statements keep the compiler from fusing the products into the sum.
+            const float XX = X * X;
+            const float YY = Candidate * Candidate;
+            const float Sum = XX + YY;
+            if (Sum == 1e-8f)
                 return Tolvane::FVector3(X, Candidate, 0);
+        }
     }
     return Tolvane::FVector3(0, 0, 0);
 }
