@@ -1,5 +1,6 @@
 // FBezier sampling and FNurbsCurve editing, knots and evaluation.
 #include "math/MathTestUtil.h"
+#include "support/ScopedMalloc.h"
 
 using namespace Tolvane;
 using MathTest::Near3;
@@ -42,6 +43,18 @@ TEST(MathBezier, CurvedSegmentMatchesTheBernsteinForm)
     }
     EXPECT_NEAR(Length, Expected, 1e-4f);
     EXPECT_TRUE(Near3(Out[Steps - 1], P[3], 1e-4f));
+}
+
+TEST(MathBezier, NewExpressionsAllocateFromGMalloc)
+{
+    FMallocNull Refusing;
+    {
+        TestSupport::FScopedMalloc Scope(&Refusing);
+        EXPECT_EQ(new FBezier, nullptr);
+    }
+    FBezier* Bezier = new FBezier;
+    ASSERT_NE(Bezier, nullptr);
+    delete Bezier;
 }
 
 namespace {
