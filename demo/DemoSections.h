@@ -10,3 +10,4 @@ void DemoClocks();
 void DemoContainers();
 void DemoFiles();
 void DemoNames();
+void DemoMath();

@@ -70,6 +70,7 @@ int main()
     DemoContainers();
     DemoFiles();
     DemoNames();
+    DemoMath();
     std::printf("%s\n", GFailures == 0 ? "demo: all checks held" : "demo: some checks FAILED");
     return GFailures == 0 ? 0 : 1;
 }
