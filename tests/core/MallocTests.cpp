@@ -3,18 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ScopedMalloc.h"
+
 #include <thread>
 
 using namespace Tolvane;
 
-namespace {
-// Points GMalloc at another allocator for the length of a scope.
-struct FScopedMalloc {
-    FMalloc* Saved;
-    explicit FScopedMalloc(FMalloc* With) : Saved(GMalloc) { GMalloc = With; }
-    ~FScopedMalloc() { GMalloc = Saved; }
-};
-} // namespace
+using TestSupport::FScopedMalloc;
 
 TEST(MallocAnsi, CountsAndTimesEveryCall)
 {

@@ -7,7 +7,9 @@
 // floating-point number longer than the stack buffer (a huge width or precision).
 #include "core/strings/tvWideRuntime.h"
 
+#include "platform/tvPlatformCodePage.h"
 #include "platform/tvPlatformNumbers.h"
+#include "tvCore/core/tvMalloc.h"
 #include "tvCore/core/tvGlobals.h"
 
 #include <climits>
@@ -49,11 +51,6 @@ struct FSink {
     void PutAscii(const char* Text, std::size_t N)
     {
         PutEach(N, [Text](std::size_t i) { return tvWChar(static_cast<unsigned char>(Text[i])); });
-    }
-    // Narrow text given by the caller: bytes of the ANSI code page.
-    void PutAnsi(const char* Text, std::size_t N)
-    {
-        PutEach(N, [Text](std::size_t i) { return FromAnsiByte(static_cast<unsigned char>(Text[i])); });
     }
 };
 
@@ -213,6 +210,40 @@ bool PutFloat(FSink& Out, const FSpec& S, tvWChar Conversion, va_list& Args)
 }
 
 // Reads a decimal field (width or precision); false when it does not fit an int.
+// Narrow text given by the caller is in the ANSI code page. It is decoded as a whole (a
+// double-byte character is one unit); text that does not decode keeps its ASCII bytes and
+// shows '?' for the others, so a bad argument never stops the output.
+void PutNarrow(FSink& Out, const FSpec& S, const char* Text, std::size_t N)
+{
+    if (N == 0) {
+        PadField(Out, S, 0, [] {});
+        return;
+    }
+    tvWChar Small[256];
+    tvWChar* Wide = Small;
+    const int Count = N > 0x7FFFFFFF ? 0 : int(N);
+    int Units = Count ? Platform::MultiByteToWide(Platform::GCodePageAnsi, Text, Count, nullptr, 0) : 0;
+    if (Units > int(sizeof Small / sizeof Small[0])) {
+        Wide = static_cast<tvWChar*>(GMalloc->Malloc(unsigned(std::size_t(Units) * sizeof(tvWChar))));
+        if (!Wide)
+            Units = 0;
+    }
+    if (Units > 0)
+        Units = Platform::MultiByteToWide(Platform::GCodePageAnsi, Text, Count, Wide, Units);
+    if (Units > 0) {
+        PadField(Out, S, std::size_t(Units), [&] { Out.Put(Wide, std::size_t(Units)); });
+    } else {
+        PadField(Out, S, N, [&] {
+            Out.PutEach(N, [Text](std::size_t i) {
+                const unsigned char B = static_cast<unsigned char>(Text[i]);
+                return tvWChar(B < 0x80 ? B : u'?');
+            });
+        });
+    }
+    if (Wide != Small && Wide)
+        GMalloc->Free(Wide);
+}
+
 inline bool ReadNumber(const tvWChar*& P, int& Value)
 {
     int V = 0;
@@ -373,8 +404,7 @@ int FormatV(tvWChar* Dest, std::size_t Capacity, const tvWChar* Format, va_list 
                 const char* Text = va_arg(Ap, const char*);
                 if (!Text)
                     Text = GNullNarrow;
-                const std::size_t N = strnlen(Text, Max);
-                PadField(Out, S, N, [&] { Out.PutAnsi(Text, N); });
+                PutNarrow(Out, S, Text, strnlen(Text, Max));
             } else {
                 const tvWChar* Text = va_arg(Ap, const tvWChar*);
                 if (!Text)
@@ -390,8 +420,13 @@ int FormatV(tvWChar* Dest, std::size_t Capacity, const tvWChar* Format, va_list 
             else if (S.Length == ELength::Long32 || S.Length == ELength::Wide) Narrow = false;
             else if (S.Length != ELength::None) { Ok = false; break; }
             const int V = va_arg(Ap, int);
-            const tvWChar C = Narrow ? FromAnsiByte(static_cast<unsigned char>(V)) : tvWChar(V);
-            PadField(Out, S, 1, [&] { Out.Put(C); });
+            if (Narrow) {
+                const char Byte = char(V);
+                PutNarrow(Out, S, &Byte, 1);
+            } else {
+                const tvWChar C = tvWChar(V);
+                PadField(Out, S, 1, [&] { Out.Put(C); });
+            }
             break;
         }
         case u'%':

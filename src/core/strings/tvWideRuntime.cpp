@@ -77,27 +77,22 @@ const tvWChar* FindChar(const tvWChar* Text, tvWChar Char)
 
 const tvWChar* FindString(const tvWChar* Text, const tvWChar* Sub)
 {
-    if (*Sub == 0)
+    const tvWChar First = Sub[0];
+    if (First == 0)
         return Text;
-    for (; *Text; ++Text) {
-        std::size_t i = 0;
+    // Skip to each candidate first unit in a tight loop, then compare the rest.
+    for (;; ++Text) {
+        while (*Text != First) {
+            if (*Text == 0)
+                return nullptr;
+            ++Text;
+        }
+        std::size_t i = 1;
         while (Sub[i] && Text[i] == Sub[i])
             ++i;
         if (Sub[i] == 0)
             return Text;
     }
-    return nullptr;
-}
-
-tvWChar FromAnsiByte(unsigned char Byte)
-{
-    // 0x80-0x9F are the only bytes of Windows-1252 that differ from Latin-1.
-    static const tvWChar GHigh[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    return (Byte >= 0x80 && Byte <= 0x9F) ? GHigh[Byte - 0x80] : tvWChar(Byte);
 }
 
 } // namespace Wide

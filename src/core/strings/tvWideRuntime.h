@@ -30,13 +30,6 @@ inline tvWChar ToLower(tvWChar C) { return (C >= u'A' && C <= u'Z') ? tvWChar(C 
 inline bool IsSpace(tvWChar C) { return C == u' ' || (C >= 0x09 && C <= 0x0D); }
 inline bool IsDigit(tvWChar C) { return C >= u'0' && C <= u'9'; }
 
-// --- Narrow text in the default ANSI code page ------------------------------------------------
-// One byte of Windows-1252 (the library's default ANSI code page on POSIX) as a UTF-16 unit; the
-// five bytes that code page leaves undefined map to the control unit of the same value, as the
-// Windows conversion does. The formatter's %S/%hs/%hc use it; the code-page layer may later
-// take its place when the ANSI code page is a setting.
-tvWChar FromAnsiByte(unsigned char Byte);
-
 // --- Numbers (exact wcstol / wcstoul / wcstod / _wtoi / _wtof semantics) ----------------------
 // End, when not null, receives the first unit after the number (Text itself when none).
 // Leading white space is the IsSpace set. Digits are ASCII, plus the Unicode decimal digit

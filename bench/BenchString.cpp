@@ -1,0 +1,141 @@
+// FString against std::u16string and snprintf on the same texts: formatting, appending,
+// searching and replacing.
+#include "BenchRatio.h"
+
+#include <tvCore/tvCore.h>
+
+#include <cstdio>
+#include <string>
+
+using namespace Tolvane;
+
+namespace {
+
+// The same text both ways: "Frame 1234: 56.789 ms (name)".
+void BM_FStringFormat(benchmark::State& State)
+{
+    FString S;
+    int Frame = 0;
+    for (auto _ : State) {
+        S.Format(u"Frame %d: %.3f ms (%s)", Frame++, 56.789, u"renderer");
+        benchmark::DoNotOptimize(static_cast<const tvWChar*>(S));
+    }
+}
+BENCHMARK(BM_FStringFormat);
+
+void BM_SnprintfFormat(benchmark::State& State)
+{
+    char Buffer[4096];
+    std::string S;
+    int Frame = 0;
+    for (auto _ : State) {
+        const int N = std::snprintf(Buffer, sizeof Buffer, "Frame %d: %.3f ms (%s)", Frame++, 56.789, "renderer");
+        S.assign(Buffer, std::size_t(N));
+        benchmark::DoNotOptimize(S.data());
+    }
+}
+BENCHMARK(BM_SnprintfFormat);
+TVCORE_BENCH_RATIO("BM_FStringFormat", "BM_SnprintfFormat", "goal <= 1.2");
+
+// Integers only: no floating-point conversion on either side.
+void BM_FStringFormatIntegers(benchmark::State& State)
+{
+    FString S;
+    int V = 0;
+    for (auto _ : State) {
+        S.Format(u"%d,%d,%x,%s", V, V * 7, V * 13, u"end");
+        ++V;
+        benchmark::DoNotOptimize(static_cast<const tvWChar*>(S));
+    }
+}
+BENCHMARK(BM_FStringFormatIntegers);
+
+void BM_SnprintfFormatIntegers(benchmark::State& State)
+{
+    char Buffer[4096];
+    std::string S;
+    int V = 0;
+    for (auto _ : State) {
+        const int N = std::snprintf(Buffer, sizeof Buffer, "%d,%d,%x,%s", V, V * 7, V * 13, "end");
+        ++V;
+        S.assign(Buffer, std::size_t(N));
+        benchmark::DoNotOptimize(S.data());
+    }
+}
+BENCHMARK(BM_SnprintfFormatIntegers);
+TVCORE_BENCH_RATIO("BM_FStringFormatIntegers", "BM_SnprintfFormatIntegers", "goal <= 1.2");
+
+// Building a path from five pieces. FString grows to the exact size at every append.
+void BM_FStringAppend(benchmark::State& State)
+{
+    for (auto _ : State) {
+        FString S(u"Data");
+        S += u"\\Models";
+        S += u"\\Characters";
+        S += u'\\';
+        S += u"body.msh";
+        benchmark::DoNotOptimize(static_cast<const tvWChar*>(S));
+    }
+}
+BENCHMARK(BM_FStringAppend);
+
+void BM_U16StringAppend(benchmark::State& State)
+{
+    for (auto _ : State) {
+        std::u16string S(u"Data");
+        S += u"\\Models";
+        S += u"\\Characters";
+        S += u'\\';
+        S += u"body.msh";
+        benchmark::DoNotOptimize(S.data());
+    }
+}
+BENCHMARK(BM_U16StringAppend);
+TVCORE_BENCH_RATIO("BM_FStringAppend", "BM_U16StringAppend", "exact capacity: one allocation per growing append");
+
+const std::u16string GHaystack = std::u16string(2000, u'a') + u"needle" + std::u16string(100, u'b');
+
+void BM_FStringFind(benchmark::State& State)
+{
+    const FString S(GHaystack.c_str());
+    for (auto _ : State)
+        benchmark::DoNotOptimize(S.Find(u"needle"));
+}
+BENCHMARK(BM_FStringFind);
+
+void BM_U16StringFind(benchmark::State& State)
+{
+    const std::u16string S = GHaystack;
+    for (auto _ : State)
+        benchmark::DoNotOptimize(S.find(u"needle"));
+}
+BENCHMARK(BM_U16StringFind);
+TVCORE_BENCH_RATIO("BM_FStringFind", "BM_U16StringFind", "");
+
+const std::u16string GPath = u"Data\\Models\\Chars\\Body\\Arm\\Left\\Hand\\Finger\\Nail.msh";
+
+void BM_FStringReplace(benchmark::State& State)
+{
+    for (auto _ : State) {
+        FString S(GPath.c_str());
+        benchmark::DoNotOptimize(S.Replace(u"\\", u"/"));
+    }
+}
+BENCHMARK(BM_FStringReplace);
+
+void BM_U16StringReplace(benchmark::State& State)
+{
+    for (auto _ : State) {
+        std::u16string S = GPath;
+        int Count = 0;
+        for (std::size_t At = S.find(u"\\"); At != std::u16string::npos; At = S.find(u"\\", At + 1)) {
+            S.replace(At, 1, u"/");
+            ++Count;
+        }
+        benchmark::DoNotOptimize(Count);
+    }
+}
+BENCHMARK(BM_U16StringReplace);
+TVCORE_BENCH_RATIO("BM_FStringReplace", "BM_U16StringReplace", "");
+
+} // namespace

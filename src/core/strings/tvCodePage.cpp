@@ -1,0 +1,18 @@
+// The ANSI code page setting, kept by the code-page layer.
+#include "tvCore/core/strings/tvCodePage.h"
+
+#include "platform/tvPlatformCodePage.h"
+
+namespace Tolvane {
+
+unsigned appGetAnsiCodePage()
+{
+    return Platform::AnsiCodePage();
+}
+
+int appSetAnsiCodePage(unsigned CodePage)
+{
+    return Platform::SetAnsiCodePage(CodePage) ? 1 : 0;
+}
+
+} // namespace Tolvane

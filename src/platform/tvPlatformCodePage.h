@@ -1,0 +1,31 @@
+// Code-page conversion between narrow text and UTF-16, with the conventions of the system
+// conversion calls for flags 0:
+// - SourceLength -1: the source is zero-terminated and its terminator is converted too;
+//   0 or below -1 fails.
+// - DestLength 0: nothing is written; the result is the room the text needs.
+// - The result is the number of units (or bytes) written; 0 on failure: a null source,
+//   too little room (what fits is written), or input that is not valid in its encoding
+//   (a malformed byte sequence, a lone surrogate).
+// - Characters that the narrow code page cannot hold become '?', as the system's default
+//   character does.
+// Code page 0 is the library's ANSI code page setting; 65001 is UTF-8.
+#pragma once
+
+#include "tvCore/core/tvTypes.h"
+
+namespace Tolvane {
+namespace Platform {
+
+constexpr unsigned GCodePageAnsi = 0;
+constexpr unsigned GCodePageUtf8 = 65001;
+
+int MultiByteToWide(unsigned CodePage, const char* Source, int SourceLength, tvWChar* Dest, int DestLength);
+int WideToMultiByte(unsigned CodePage, const tvWChar* Source, int SourceLength, char* Dest, int DestLength);
+
+// The code page that code page 0 stands for. Setting fails (returns false) for a code page
+// this system cannot convert.
+unsigned AnsiCodePage();
+bool SetAnsiCodePage(unsigned CodePage);
+
+} // namespace Platform
+} // namespace Tolvane
