@@ -1,6 +1,6 @@
 // The cross-process lock: a named system lock called Name followed by "_lock".
 #include "tvCore/core/tvLock.h"
-#include "tvCore/core/tvGlobals.h"
+#include "tvCore/core/strings/tvString.h"
 #include "core/strings/tvWideRuntime.h"
 #include "platform/tvPlatformSync.h"
 
@@ -15,19 +15,10 @@ FProcessLock::FProcessLock(const tvWChar* Name)
 {
     if (!Holder)
         return;
-    static const tvWChar Suffix[] = TVTEXT("_lock");
-    const std::size_t NameLength = Name ? Wide::Length(Name) : 0;
-    const std::size_t Units = NameLength + sizeof(Suffix) / sizeof(Suffix[0]);
-    if (Units > 0x3FFFFFFFu)
-        return;
-    tvWChar* SystemName = static_cast<tvWChar*>(GMalloc->Malloc(static_cast<unsigned int>(Units * sizeof(tvWChar))));
-    if (!SystemName)
-        return;
-    if (Name)
-        Wide::Copy(SystemName, Name);
-    Wide::Copy(SystemName + NameLength, Suffix);
-    Holder->Mutex = Platform::NamedLockOpen(SystemName);
-    GMalloc->Free(SystemName);
+    const FString SystemName = FString(Name ? Name : TVTEXT("")) + TVTEXT("_lock");
+    // A name that came out without its suffix (no memory for it) would reach another lock.
+    if (SystemName.GetLength() >= 5 && Wide::Compare(static_cast<const tvWChar*>(SystemName) + (SystemName.GetLength() - 5), TVTEXT("_lock")) == 0)
+        Holder->Mutex = Platform::NamedLockOpen(SystemName);
 }
 
 FProcessLock::~FProcessLock()

@@ -1,5 +1,6 @@
 // Starting, finding and ending processes.
 #include "tvCore/core/tvProcessMgr.h"
+#include "tvCore/core/strings/tvString.h"
 #include "core/tvLogLine.h"
 #include "core/tvProcessSearch.h"
 #include "core/strings/tvWideRuntime.h"
@@ -42,6 +43,13 @@ bool CProcessMgr::CreateProcessW(const tvWChar* ApplicationPath, const tvWChar* 
     // The caller gets no handle, so nobody else could collect the process when it ends.
     Start.Unwatched = true;
     return Platform::ProcessStart(Start) != nullptr;
+}
+
+void* CProcessMgr::FindProcess(const FString& ExeName, int& ProcessId)
+{
+    static const FProcessSearchSystem System{Platform::ProcessVisit, Platform::ProcessOpenForWait,
+                                             Platform::LastSystemError, appLogLine};
+    return SearchProcess(ExeName, ProcessId, System);
 }
 
 void CProcessMgr::KillProcess(tvULong ProcessId)
