@@ -7,3 +7,4 @@ void DemoCheck(bool Ok, const char* What);
 void DemoFrame();
 void DemoAllocator();
 void DemoClocks();
+void DemoThreads();

@@ -67,6 +67,7 @@ int main()
     DemoFrame();
     DemoAllocator();
     DemoClocks();
+    DemoThreads();
     std::printf("%s\n", GFailures == 0 ? "demo: all checks held" : "demo: some checks FAILED");
     return GFailures == 0 ? 0 : 1;
 }

@@ -162,8 +162,9 @@ TEST(ScopedLock, AssignmentMovesTheGuardToTheOtherLockAndStaysBalanced)
         A = B;  // A gives First back and now also guards Second
         EXPECT_EQ(First.Depth, 0);
         EXPECT_EQ(Second.Depth, 2);
-        A = A;  // same lock: nothing changes
-        A = B;
+        FScopedLock& Same = A;
+        A = Same;  // itself: nothing changes
+        A = B;     // a guard over the same lock: nothing changes
         EXPECT_EQ(Second.Depth, 2);
     }
     EXPECT_EQ(First.Depth, 0);

@@ -31,9 +31,11 @@ private:
 };
 
 // A cross-process lock: every FProcessLock built from one name, in any process, is the same
-// system lock, named Name followed by "_lock". It is recursive for the thread that holds it,
-// and it is released by the system when the holding process ends, however it ends. Copies are
-// refused: a copy would close the system handle a second time.
+// system lock, named Name followed by "_lock" (a null Name counts as empty). Two objects of
+// one name inside one process are one lock too: it excludes the process's other threads and is
+// recursive for the thread that holds it, through either object. The system releases it when
+// the holding process ends, however it ends. Copies are refused: a copy would close the system
+// handle a second time.
 class TVCORE_API FProcessLock : public FLock {
 public:
     explicit FProcessLock(const tvWChar* Name);
