@@ -7,4 +7,6 @@ void DemoCheck(bool Ok, const char* What);
 void DemoFrame();
 void DemoAllocator();
 void DemoClocks();
+void DemoContainers();
+void DemoFiles();
 void DemoThreads();

@@ -67,6 +67,8 @@ int main()
     DemoFrame();
     DemoAllocator();
     DemoClocks();
+    DemoContainers();
+    DemoFiles();
     DemoThreads();
     std::printf("%s\n", GFailures == 0 ? "demo: all checks held" : "demo: some checks FAILED");
     return GFailures == 0 ? 0 : 1;

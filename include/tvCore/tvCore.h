@@ -6,6 +6,7 @@
 #include "tvCore/core/tvMalloc.h"
 #include "tvCore/core/tvGlobals.h"
 #include "tvCore/core/tvTime.h"
+#include "tvCore/core/tvMessageBox.h"
 #include "tvCore/core/strings/tvStrings.h"
 #include "tvCore/core/files/tvFiles.h"
 #include "tvCore/core/tvLog.h"

@@ -1,7 +1,7 @@
 // Starting, finding and ending processes.
 #include "tvCore/core/tvProcessMgr.h"
 #include "tvCore/core/strings/tvString.h"
-#include "core/tvLogLine.h"
+#include "tvCore/core/tvLogDevice.h"
 #include "core/tvProcessSearch.h"
 #include "core/strings/tvWideRuntime.h"
 #include "platform/tvPlatformProcess.h"
@@ -48,7 +48,7 @@ bool CProcessMgr::CreateProcessW(const tvWChar* ApplicationPath, const tvWChar* 
 void* CProcessMgr::FindProcess(const FString& ExeName, int& ProcessId)
 {
     static const FProcessSearchSystem System{Platform::ProcessVisit, Platform::ProcessOpenForWait,
-                                             Platform::LastSystemError, appLogLine};
+                                             Platform::LastSystemError, appLog};
     return SearchProcess(ExeName, ProcessId, System);
 }
 

@@ -1,10 +1,12 @@
 // Processes started, found and ended through the process manager, with the helper program.
 #include "ProcessTestSupport.h"
+#include "core/strings/tvWideRuntime.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 using namespace Tolvane;
 using namespace ProcessTest;
@@ -22,6 +24,29 @@ int OpenDescriptors()
     return Count;
 }
 
+// A log with a hook that keeps every line, installed as GLog for one scope.
+class FCapturedLog final : public FLogHook {
+public:
+    FCapturedLog()
+    {
+        Device.Hook(this);
+        GLog = &Device;
+    }
+    ~FCapturedLog() { GLog = nullptr; }
+    FCapturedLog(const FCapturedLog&) = delete;
+    FCapturedLog& operator=(const FCapturedLog&) = delete;
+    void Log(const tvWChar*, const tvWChar* Format, va_list Args) override
+    {
+        tvWChar Line[GLogBufferUnits];
+        Wide::FormatV(Line, GLogBufferUnits, Format, Args);
+        Lines.emplace_back(Line);
+    }
+    std::vector<std::u16string> Lines;
+
+private:
+    FLog Device;
+};
+
 } // namespace
 
 TEST(ProcessMgr, StartedProcessIsFoundByItsExactNameAndEndedByKillProcess)
@@ -35,9 +60,16 @@ TEST(ProcessMgr, StartedProcessIsFoundByItsExactNameAndEndedByKillProcess)
     void* Started = CProcessMgr::CreateProc(Utf16(Folder / Name).c_str(), u"sleep 600000");
     ASSERT_NE(Started, nullptr);
     int Id = -7;
-    void* Found = CProcessMgr::FindProcess(FString(Utf16(Name).c_str()), Id);
-    EXPECT_NE(Found, nullptr);
-    EXPECT_EQ(Id, PidOf(Started));
+    {
+        FCapturedLog Log;
+        void* Found = CProcessMgr::FindProcess(FString(Utf16(Name).c_str()), Id);
+        EXPECT_NE(Found, nullptr);
+        EXPECT_EQ(Id, PidOf(Started));
+        // The match's name, then its three lines, end the log.
+        ASSERT_GE(Log.Lines.size(), 4u);
+        EXPECT_EQ(Log.Lines[Log.Lines.size() - 4], Utf16(Name));
+        EXPECT_EQ(Log.Lines[Log.Lines.size() - 3], u"Find deamon!!!");
+    }
 
     std::string Upper = Name;
     Upper[0] = 'T';

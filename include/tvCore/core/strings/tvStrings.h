@@ -4,3 +4,11 @@
 #include "tvCore/core/strings/tvString.h"
 #include "tvCore/core/strings/tvStringDataPool.h"
 #include "tvCore/core/strings/tvCodePage.h"
+#include "tvCore/core/strings/tvArray.h"
+#include "tvCore/core/strings/tvNamedPtrArray.h"
+#include "tvCore/core/strings/tvBitFlag.h"
+
+// Character conversion, small text utilities and command parsing.
+#include "tvCore/core/strings/tvCharConversion.h"
+#include "tvCore/core/strings/tvStringUtils.h"
+#include "tvCore/core/strings/tvParse.h"

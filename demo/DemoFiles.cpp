@@ -1,0 +1,69 @@
+// Demo section: a record saved through an archive into a native file in a temporary folder,
+// loaded back, listed, and a command line parsed.
+#include <tvCore/tvCore.h>
+
+#include "DemoSections.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+using namespace Tolvane;
+
+namespace {
+// The same function saves and loads: the archive decides the direction.
+void SerializeRecord(FArchive& Ar, int& Version, FString& Name, float& Scale)
+{
+    Ar << Version << Name << Scale;
+}
+} // namespace
+
+void DemoFiles()
+{
+    std::printf("Archives and native files\n");
+    std::string Root = (std::filesystem::temp_directory_path() / "tvCoreDemo-XXXXXX").string();
+    if (!mkdtemp(Root.data())) {
+        DemoCheck(false, "temporary folder created");
+        return;
+    }
+    const std::u16string Folder = std::filesystem::path(Root).u16string() + u"/";
+    const std::u16string Deep = Folder + u"saves\\slot1/record.bin";
+    appSafeCreateDirectory(Deep.c_str(), true);
+
+    FFileManagerWin Manager;
+    int Version = 41;
+    FString Name(u"Tolvane");
+    float Scale = 0.75f;
+    if (FFileWriter* Writer = Manager.CreateWriter(Deep.c_str())) {
+        SerializeRecord(*Writer, Version, Name, Scale);
+        std::printf("  wrote %d bytes to saves/slot1/record.bin\n", Writer->GetSize());
+        delete Writer;
+    }
+    int LoadedVersion = 0;
+    FString LoadedName;
+    float LoadedScale = 0.0f;
+    if (FFileReader* Reader = Manager.CreateReader(Deep.c_str())) {
+        SerializeRecord(*Reader, LoadedVersion, LoadedName, LoadedScale);
+        DemoCheck(!Reader->IsError() && Reader->GetSize() == 26, "read back the 26 bytes");
+        delete Reader;
+    }
+    DemoCheck(LoadedVersion == 41 && LoadedName.Compare(Name) == 0 && LoadedScale == 0.75f, "record loaded as saved");
+
+    TArray<FString> Files;
+    const std::u16string Slot = Folder + u"saves/slot1/";
+    Manager.GetFilesFromDirectory(Slot.c_str(), Files);
+    DemoCheck(Files.Num() == 1 && std::u16string(static_cast<const tvWChar*>(Files[0])) == Slot + u"record.bin",
+              "the folder lists the one file");
+
+    FString Line(u"ZIP WRITE -name=\"my pack\" -level=1");
+    FString Command, Rest, PackName;
+    int Level = 0;
+    const bool Parsed = parse_command(Line, Command, Rest) && parse_param(Line, FString(u"-name="), PackName) &&
+                        parse_param(Line, FString(u"-level="), Level);
+    DemoCheck(Parsed && Command.Compare(u"ZIP") == 0 && PackName.Compare(u"my pack") == 0 && Level == 1,
+              "command line parsed");
+
+    std::error_code Ignored;
+    std::filesystem::remove_all(Root, Ignored);
+}
