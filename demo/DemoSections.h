@@ -11,3 +11,4 @@ void DemoContainers();
 void DemoFiles();
 void DemoNames();
 void DemoMath();
+void DemoThreads();

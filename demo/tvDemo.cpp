@@ -71,6 +71,7 @@ int main()
     DemoFiles();
     DemoNames();
     DemoMath();
+    DemoThreads();
     std::printf("%s\n", GFailures == 0 ? "demo: all checks held" : "demo: some checks FAILED");
     return GFailures == 0 ? 0 : 1;
 }

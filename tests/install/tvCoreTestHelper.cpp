@@ -1,17 +1,103 @@
 // Second process for tests that need one. Each mode is one small job; the exit code reports.
-//   tvCoreTestHelper sleep <ms>      sleeps, then exits 0
+//   tvCoreTestHelper sleep <ms>
+//       sleeps, then exits 0
+//   tvCoreTestHelper count <lock> <counter file> <marker file> <rounds>
+//       <rounds> times, under FProcessLock <lock>: creates the marker file (which must not
+//       exist: another holder would be inside), adds one to the number in the counter file,
+//       removes the marker. Exits 0, or 1 when it found another holder inside.
+//   tvCoreTestHelper hold <lock> <fifo>
+//       takes FProcessLock <lock>, writes "L" into the fifo and waits until it is killed
+//   tvCoreTestHelper report <fifo> [arguments...]
+//       writes its whole argument vector (argument zero first), joined by '|', into the fifo
+//   tvCoreTestHelper            (no arguments at all)
+//       the same as report, into the fifo named by the environment variable TVCORE_HELPER_FIFO
 #include <tvCore/tvCore.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <unistd.h>
+
+namespace {
+
+std::u16string Wide(const char* Text)
+{
+    std::u16string Out;
+    for (; *Text; ++Text)
+        Out += static_cast<char16_t>(static_cast<unsigned char>(*Text));
+    return Out;
+}
+
+bool WriteFifo(const char* Fifo, const std::string& Text)
+{
+    const int File = open(Fifo, O_WRONLY);
+    if (File < 0)
+        return false;
+    const bool Ok = write(File, Text.data(), Text.size()) == static_cast<ssize_t>(Text.size());
+    close(File);
+    return Ok;
+}
+
+int Report(const char* Fifo, int argc, char** argv)
+{
+    std::string Text;
+    for (int i = 0; i < argc; ++i)
+        Text += (i ? "|" : "") + std::string(argv[i]);
+    return Fifo && WriteFifo(Fifo, Text) ? 0 : 3;
+}
+
+int Count(const char* LockName, const char* Counter, const char* Marker, int Rounds)
+{
+    Tolvane::FProcessLock Lock(Wide(LockName).c_str());
+    for (int Round = 0; Round < Rounds; ++Round) {
+        Tolvane::FScopedLock Guard(&Lock);
+        const int Inside = open(Marker, O_CREAT | O_EXCL | O_WRONLY, 0600);
+        if (Inside < 0)
+            return 1;
+        close(Inside);
+        long Value = 0;
+        if (FILE* In = std::fopen(Counter, "r")) {
+            if (std::fscanf(In, "%ld", &Value) != 1)
+                Value = 0;
+            std::fclose(In);
+        }
+        sched_yield();  // widen the window another holder would need
+        if (FILE* Out = std::fopen(Counter, "w")) {
+            std::fprintf(Out, "%ld", Value + 1);
+            std::fclose(Out);
+        }
+        unlink(Marker);
+    }
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 1)
+        return Report(std::getenv("TVCORE_HELPER_FIFO"), argc, argv);
     if (argc >= 3 && std::strcmp(argv[1], "sleep") == 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(argv[2])));
         return 0;
     }
+    if (argc >= 6 && std::strcmp(argv[1], "count") == 0)
+        return Count(argv[2], argv[3], argv[4], std::atoi(argv[5]));
+    if (argc >= 4 && std::strcmp(argv[1], "hold") == 0) {
+        Tolvane::FProcessLock Lock(Wide(argv[2]).c_str());
+        Lock.Lock();
+        if (!WriteFifo(argv[3], "L"))
+            return 3;
+        for (;;)
+            pause();
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "report") == 0)
+        return Report(argv[2], argc, argv);
     return 2;
 }

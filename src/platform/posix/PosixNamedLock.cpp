@@ -1,0 +1,251 @@
+// Named cross-process locks on POSIX.
+//
+// The lock between processes is a flock on a lock file named after the lock: the system ties
+// it to the open file description and drops it when the holding process ends, however it
+// ends, so a crashed holder never leaves the lock taken. (A named semaphore would stay taken;
+// a classic fcntl lock would vanish when any other descriptor of the file is closed.)
+//
+// Inside one process every open of one name shares one record: a robust recursive mutex
+// orders the process's own threads, and the thread that gets it takes the file lock on the
+// record's one descriptor. This gives a named mutex's behaviour: recursive for its holder,
+// exclusive between threads and processes, and taken over by the next waiter when its holder
+// thread ends without releasing it.
+//
+// Lock files live in /dev/shm (memory, emptied at boot), or in /tmp where there is no
+// writable /dev/shm. They are never deleted: deleting a lock file that another process may be
+// opening would let two holders lock two different files.
+#include "platform/tvPlatformSync.h"
+#include "platform/tvPlatformText.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Tolvane {
+namespace Platform {
+
+namespace {
+
+struct FNamedLock : public FFundament {
+    FNamedLock* Next = nullptr;  // registry list, under GRegistryMutex
+    int Opens = 0;               // under GRegistryMutex
+    int File = -1;
+    pthread_mutex_t Mutex;       // robust and recursive: the threads of this process
+    int Depth = 0;               // levels held by the owning thread, under Mutex
+    bool FileLocked = false;     // the flock is held, under Mutex
+    std::atomic<std::uint64_t> Owner{0};  // serial of the holding thread, 0 when free
+    char Path[256];
+};
+
+pthread_mutex_t GRegistryMutex = PTHREAD_MUTEX_INITIALIZER;
+FNamedLock* GRegistry = nullptr;
+
+// A number for the calling thread that is never reused, unlike kernel thread ids.
+std::uint64_t ThreadSerial()
+{
+    static std::atomic<std::uint64_t> NextSerial{1};
+    static thread_local const std::uint64_t Mine = NextSerial.fetch_add(1, std::memory_order_relaxed);
+    return Mine;
+}
+
+const char* LockDirectory()
+{
+    static const char* const Directory = [] {
+        struct stat Info;
+        if (stat("/dev/shm", &Info) == 0 && S_ISDIR(Info.st_mode) && access("/dev/shm", W_OK | X_OK) == 0)
+            return "/dev/shm";
+        return "/tmp";
+    }();
+    return Directory;
+}
+
+// Builds the lock file's name from the lock's name: its UTF-8 form with '/', '%' and control
+// bytes written as %XX. A name whose encoded form is longer than a file name should be keeps
+// a readable beginning and ends in '~' and a 64-bit FNV-1a hash of the whole encoded form, so
+// that distinct long names stay distinct.
+class FLockFileName {
+public:
+    static constexpr std::size_t MaxEncoded = 200;
+    static constexpr std::size_t KeptBeforeHash = 160;
+
+    explicit FLockFileName(const tvWChar* Name)
+    {
+        for (std::size_t i = 0; Name[i];) {
+            const bool Pair = Name[i] >= 0xD800 && Name[i] <= 0xDBFF && Name[i + 1] >= 0xDC00 && Name[i + 1] <= 0xDFFF;
+            const int Units = Pair ? 2 : 1;
+            char Bytes[8];
+            const int Count = Utf16ToUtf8(Name + i, Units, Bytes, sizeof(Bytes));
+            i += static_cast<std::size_t>(Units);
+            if (Used <= KeptBeforeHash)
+                SafeCut = Used;  // a cut here never splits a character or an escape
+            for (int k = 0; k < Count; ++k)
+                PutByte(static_cast<unsigned char>(Bytes[k]));
+        }
+        if (Total > MaxEncoded) {
+            Used = SafeCut;
+            Text[Used++] = '~';
+            for (int Shift = 60; Shift >= 0; Shift -= 4)
+                Text[Used++] = "0123456789abcdef"[(Hash >> Shift) & 0xF];
+        }
+        Text[Used] = 0;
+    }
+    const char* Get() const { return Text; }
+
+private:
+    void Put(char C)
+    {
+        Hash = (Hash ^ static_cast<unsigned char>(C)) * 0x100000001b3ull;
+        ++Total;
+        if (Used < MaxEncoded)
+            Text[Used++] = C;
+    }
+    void PutByte(unsigned char B)
+    {
+        if (B == '/' || B == '%' || B < 0x20 || B == 0x7F) {
+            Put('%');
+            Put("0123456789ABCDEF"[B >> 4]);
+            Put("0123456789ABCDEF"[B & 0xF]);
+        } else {
+            Put(static_cast<char>(B));
+        }
+    }
+
+    char Text[MaxEncoded + 20];
+    std::size_t Used = 0;
+    std::size_t Total = 0;
+    std::size_t SafeCut = 0;
+    std::uint64_t Hash = 0xcbf29ce484222325ull;
+};
+
+// Opens (creating it when missing) the lock file. A file that the caller may not write (made
+// by another user) is opened for reading, which is all flock needs. Links are not followed
+// and anything but a regular file is refused, so a planted link or pipe cannot redirect or
+// block the open.
+int OpenLockFile(const char* Path)
+{
+    const int Flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    int File = open(Path, O_RDWR | O_CREAT | Flags, 0666);
+    if (File < 0 && (errno == EACCES || errno == EROFS))
+        File = open(Path, O_RDONLY | Flags);
+    if (File < 0)
+        return -1;
+    struct stat Info;
+    if (fstat(File, &Info) != 0 || !S_ISREG(Info.st_mode)) {
+        close(File);
+        return -1;
+    }
+    return File;
+}
+
+FNamedLock* CreateRecord(const char* Path)
+{
+    FNamedLock* Record = new FNamedLock;
+    if (!Record)
+        return nullptr;
+    Record->File = OpenLockFile(Path);
+    if (Record->File < 0) {
+        delete Record;
+        return nullptr;
+    }
+    pthread_mutexattr_t Attributes;
+    pthread_mutexattr_init(&Attributes);
+    pthread_mutexattr_settype(&Attributes, PTHREAD_MUTEX_RECURSIVE);
+    pthread_mutexattr_setrobust(&Attributes, PTHREAD_MUTEX_ROBUST);
+    pthread_mutex_init(&Record->Mutex, &Attributes);
+    pthread_mutexattr_destroy(&Attributes);
+    std::memcpy(Record->Path, Path, std::strlen(Path) + 1);
+    return Record;
+}
+
+} // namespace
+
+tvHandle NamedLockOpen(const tvWChar* Name)
+{
+    if (!Name)
+        return nullptr;
+    const FLockFileName FileName(Name);
+    char Path[sizeof(FNamedLock::Path)];
+    std::snprintf(Path, sizeof(Path), "%s/tvCoreLock.%s", LockDirectory(), FileName.Get());
+
+    pthread_mutex_lock(&GRegistryMutex);
+    FNamedLock* Record = GRegistry;
+    while (Record && std::strcmp(Record->Path, Path) != 0)
+        Record = Record->Next;
+    if (!Record && (Record = CreateRecord(Path)) != nullptr) {
+        Record->Next = GRegistry;
+        GRegistry = Record;
+    }
+    if (Record)
+        ++Record->Opens;
+    pthread_mutex_unlock(&GRegistryMutex);
+    return Record;
+}
+
+void NamedLockAcquire(tvHandle Lock)
+{
+    FNamedLock* Record = static_cast<FNamedLock*>(Lock);
+    if (!Record)
+        return;
+    const int Result = pthread_mutex_lock(&Record->Mutex);
+    if (Result == EOWNERDEAD) {
+        // The holder thread ended without releasing: take over its hold, file lock included.
+        pthread_mutex_consistent(&Record->Mutex);
+        Record->Depth = 0;
+    } else if (Result != 0) {
+        return;
+    }
+    if (!Record->FileLocked) {
+        int Locked;
+        do
+            Locked = flock(Record->File, LOCK_EX);
+        while (Locked != 0 && errno == EINTR);
+        Record->FileLocked = Locked == 0;
+    }
+    ++Record->Depth;
+    Record->Owner.store(ThreadSerial(), std::memory_order_relaxed);
+}
+
+void NamedLockRelease(tvHandle Lock)
+{
+    FNamedLock* Record = static_cast<FNamedLock*>(Lock);
+    // Only the holder ever stores its own serial, so another thread never reads it here.
+    if (!Record || Record->Owner.load(std::memory_order_relaxed) != ThreadSerial())
+        return;
+    if (--Record->Depth == 0) {
+        if (Record->FileLocked)
+            flock(Record->File, LOCK_UN);
+        Record->FileLocked = false;
+        Record->Owner.store(0, std::memory_order_relaxed);
+    }
+    pthread_mutex_unlock(&Record->Mutex);
+}
+
+void NamedLockClose(tvHandle Lock)
+{
+    FNamedLock* Record = static_cast<FNamedLock*>(Lock);
+    if (!Record)
+        return;
+    pthread_mutex_lock(&GRegistryMutex);
+    const bool Last = --Record->Opens == 0;
+    if (Last) {
+        FNamedLock** Link = &GRegistry;
+        while (*Link != Record)
+            Link = &(*Link)->Next;
+        *Link = Record->Next;
+    }
+    pthread_mutex_unlock(&GRegistryMutex);
+    if (!Last)
+        return;
+    // Closing the last open while holding it releases it, as closing a mutex's last handle does.
+    while (Record->Owner.load(std::memory_order_relaxed) == ThreadSerial())
+        NamedLockRelease(Record);
+    close(Record->File);
+    pthread_mutex_destroy(&Record->Mutex);
+    delete Record;
+}
+
+} // namespace Platform
+} // namespace Tolvane
