@@ -233,3 +233,18 @@ TEST(WideFormat, UnusableFormatsAreRefused)
 }
 
 } // namespace
+
+TEST(WideFormat, FixedNotationMatchesC99AcrossValuesFlagsAndPrecisions)
+{
+    const double Values[] = {0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.125, 1e-7, 123456.789, -56.789, 0.1, 1.0 / 3.0,
+                             9.9999999, 1e15 + 0.3, 4503599627370497.0, 1e22, 1.7976931348623157e308, 5e-324};
+    const char* Formats[] = {"%f", "%.0f", "%.1f", "%.3f", "%.17f", "%#.0f", "%+.2f", "% .2f", "%012.3f",
+                             "%-12.3f|", "%+012.1f", "%12f", "%F", "%.60f"};
+    for (const char* F : Formats) {
+        std::u16string Wide;
+        for (const char* P = F; *P; ++P)
+            Wide += char16_t(*P);
+        for (double V : Values)
+            EXPECT_EQ(Fmt(Wide.c_str(), V), Narrow(F, V)) << F << " " << V;
+    }
+}

@@ -12,6 +12,7 @@
 #include "tvCore/core/tvMalloc.h"
 #include "tvCore/core/tvGlobals.h"
 
+#include <charconv>
 #include <climits>
 
 namespace Tolvane {
@@ -164,6 +165,38 @@ inline int ClampToInt(std::size_t V) { return V > std::size_t(INT_MAX) ? INT_MAX
 // A floating-point conversion through the narrow formatter in the "C" locale, widened. The
 // stack buffer holds every ordinary number; a longer one (a huge width or precision) is
 // formatted once more into a block from GMalloc. False when that block is refused.
+// Fixed notation of a finite double without the C library's printf: the digits come from
+// to_chars, which is exact (correctly rounded, as glibc's printf is) and never consults a
+// locale; sign, flags and width are applied here as printf applies them. False when the
+// digits do not fit the buffer, so the caller takes the general path.
+bool PutFixed(FSink& Out, const FSpec& S, double Value, char* Digits, std::size_t Capacity)
+{
+    if (!std::isfinite(Value))
+        return false;
+    const int Precision = S.Precision < 0 ? 6 : S.Precision;
+    const bool Negative = std::signbit(Value);
+    const std::to_chars_result R =
+        std::to_chars(Digits, Digits + Capacity - 1, std::fabs(Value), std::chars_format::fixed, Precision);
+    if (R.ec != std::errc())
+        return false;
+    std::size_t Length = std::size_t(R.ptr - Digits);
+    if (S.Alt && Precision == 0)
+        Digits[Length++] = '.';
+    const char Sign = Negative ? '-' : S.Plus ? '+' : S.Space ? ' ' : 0;
+    const std::size_t Total = Length + (Sign ? 1 : 0);
+    const std::size_t Pad = S.Width > Total ? S.Width - Total : 0;
+    if (!S.Left && !S.Zero)
+        Out.Fill(u' ', Pad);
+    if (Sign)
+        Out.Put(tvWChar(Sign));
+    if (!S.Left && S.Zero)
+        Out.Fill(u'0', Pad);
+    Out.PutAscii(Digits, Length);
+    if (S.Left)
+        Out.Fill(u' ', Pad);
+    return true;
+}
+
 bool PutFloat(FSink& Out, const FSpec& S, tvWChar Conversion, va_list& Args)
 {
     char Directive[12];
@@ -193,6 +226,8 @@ bool PutFloat(FSink& Out, const FSpec& S, tvWChar Conversion, va_list& Args)
     };
 
     char Local[512];
+    if ((Conversion == u'f' || Conversion == u'F') && !Long && PutFixed(Out, S, Value, Local, sizeof(Local)))
+        return true;
     const int Needed = FormatInto(Local, sizeof(Local));
     if (Needed < 0)
         return false;
