@@ -5,13 +5,17 @@
 // refuses a block the string falls back to the empty record instead of writing through null.
 #include "tvCore/core/strings/tvString.h"
 
-#include "core/strings/tvWideRuntime.h"
+#include "core/strings/tvStringUnits.h"
 #include "tvCore/core/tvGlobals.h"
 #include "tvCore/core/tvMalloc.h"
 
 #include <climits>
 
 namespace Tolvane {
+
+using StringUnits::GMaxLength;
+using StringUnits::MoveUnits;
+using StringUnits::TextLength;
 
 namespace {
 
@@ -22,15 +26,6 @@ struct FEmptyRecord {
     tvWChar Terminator;
 };
 const FEmptyRecord GEmptyRecord = {{-1, 0, 0}, 0};
-
-// The largest length whose block size still fits the allocator's 32-bit size argument.
-constexpr int GMaxLength = int((UINT_MAX - sizeof(FStringData)) / sizeof(tvWChar) - 1);
-
-inline void CopyUnits(tvWChar* Dest, const tvWChar* Source, int Count)
-{
-    if (Count > 0)
-        std::memmove(Dest, Source, std::size_t(Count) * sizeof(tvWChar));
-}
 
 } // namespace
 
@@ -105,7 +100,7 @@ void FString::CopyBeforeWrite()
     const int Length = Data->Length;
     AllocBuffer(Length);
     if (!IsEmptyRecord())
-        CopyUnits(Text, Old, Length + 1);
+        MoveUnits(Text, Old, Length + 1);
     Release(Data);
 }
 
@@ -118,7 +113,7 @@ void FString::AllocCopy(FString& Dest, int Count, int Start, int Extra) const
     }
     Dest.AllocBuffer(Total);
     if (!Dest.IsEmptyRecord())
-        CopyUnits(Dest.Text, Text + Start, Count);
+        MoveUnits(Dest.Text, Text + Start, Count);
 }
 
 void FString::AssignCopy(int Count, const tvWChar* Source)
@@ -136,7 +131,7 @@ void FString::AssignCopy(int Count, const tvWChar* Source)
     // A source inside this very buffer stays valid: a buffer that fits is kept, and one that
     // does not fit cannot hold the source.
     if (PointsInside(Source) && !IsEmptyRecord()) {
-        CopyUnits(Text, Source, Count);
+        MoveUnits(Text, Source, Count);
         GetData()->Length = Count;
         Text[Count] = 0;
         return;
@@ -144,7 +139,7 @@ void FString::AssignCopy(int Count, const tvWChar* Source)
     AllocBeforeWrite(Count);
     if (IsEmptyRecord())
         return;
-    CopyUnits(Text, Source, Count);
+    MoveUnits(Text, Source, Count);
     GetData()->Length = Count;
     Text[Count] = 0;
 }
@@ -160,8 +155,8 @@ void FString::ConcatCopy(int FirstCount, const tvWChar* First, int SecondCount, 
     AllocBuffer(FirstCount + SecondCount);
     if (IsEmptyRecord())
         return;
-    CopyUnits(Text, First, FirstCount);
-    CopyUnits(Text + FirstCount, Second, SecondCount);
+    MoveUnits(Text, First, FirstCount);
+    MoveUnits(Text + FirstCount, Second, SecondCount);
 }
 
 void FString::ConcatInPlace(int Count, const tvWChar* Source)
@@ -170,7 +165,7 @@ void FString::ConcatInPlace(int Count, const tvWChar* Source)
         return;
     FStringData* Data = GetData();
     if (Data->RefCount < 2 && Data->Length + std::int64_t(Count) <= Data->Capacity) {
-        CopyUnits(Text + Data->Length, Source, Count);
+        MoveUnits(Text + Data->Length, Source, Count);
         Data->Length += Count;
         Text[Data->Length] = 0;
         return;
@@ -198,11 +193,11 @@ FString::FString(const FString& Source)
 FString::FString(const tvWChar* Source)
 {
     Init();
-    const int Length = Source ? int(Wide::LengthBounded(Source, std::size_t(GMaxLength))) : 0;
+    const int Length = TextLength(Source);
     if (Length > 0) {
         AllocBuffer(Length);
         if (!IsEmptyRecord())
-            CopyUnits(Text, Source, Length);
+            MoveUnits(Text, Source, Length);
     }
 }
 
@@ -212,7 +207,7 @@ FString::FString(const tvWChar* Source, int Count)
     if (Count > 0 && Source) {
         AllocBuffer(Count);
         if (!IsEmptyRecord())
-            CopyUnits(Text, Source, Count);
+            MoveUnits(Text, Source, Count);
     }
 }
 
@@ -241,7 +236,7 @@ FString& FString::operator=(const FString& Source)
 FString& FString::operator=(const tvWChar* Source)
 {
     if (Source != Text)
-        AssignCopy(Source ? int(Wide::LengthBounded(Source, std::size_t(GMaxLength))) : 0, Source);
+        AssignCopy(TextLength(Source), Source);
     return *this;
 }
 
@@ -268,7 +263,7 @@ FString& FString::operator+=(const FString& Other)
 FString& FString::operator+=(const tvWChar* Other)
 {
     if (Other)
-        ConcatInPlace(int(Wide::LengthBounded(Other, std::size_t(GMaxLength))), Other);
+        ConcatInPlace(TextLength(Other), Other);
     return *this;
 }
 
@@ -278,12 +273,6 @@ FString& FString::operator+=(tvWChar Char)
     return *this;
 }
 
-namespace {
-inline int TextLength(const tvWChar* Text)
-{
-    return Text ? int(Wide::LengthBounded(Text, std::size_t(INT_MAX))) : 0;
-}
-} // namespace
 
 // The friends reach ConcatCopy through a helper string: each result has a buffer of exactly
 // the two lengths, or is empty when both are.

@@ -2,24 +2,16 @@
 // and direct buffer access. Capacity grows only to the exact size a result needs.
 #include "tvCore/core/strings/tvString.h"
 
-#include "core/strings/tvWideRuntime.h"
+#include "core/strings/tvStringUnits.h"
 
 #include <climits>
 
 namespace Tolvane {
 
+using StringUnits::MoveUnits;
+using StringUnits::TextLength;
+
 namespace {
-
-inline void MoveUnits(tvWChar* Dest, const tvWChar* Source, long long Count)
-{
-    if (Count > 0)
-        std::memmove(Dest, Source, std::size_t(Count) * sizeof(tvWChar));
-}
-
-inline int TextLength(const tvWChar* Text)
-{
-    return Text ? int(Wide::LengthBounded(Text, std::size_t(INT_MAX))) : 0;
-}
 
 bool IsSpaceUnit(tvWChar C, const void*) { return Wide::IsSpace(C); }
 bool IsSameUnit(tvWChar C, const void* Char) { return C == *static_cast<const tvWChar*>(Char); }

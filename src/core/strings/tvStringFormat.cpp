@@ -128,10 +128,9 @@ inline int FitLength(long long V) { return V < 0 ? 0 : V > INT_MAX - 1 ? INT_MAX
 
 void FString::Format(const tvWChar* FormatText, ...)
 {
+    // The formatter works on its own copy of the list, so Args serves both passes.
     va_list Args;
     va_start(Args, FormatText);
-    va_list Again;
-    va_copy(Again, Args);
 
     tvWChar Area[GWorkingArea];
     const int Needed = Wide::FormatV(Area, GWorkingArea, FormatText, Args);
@@ -139,12 +138,11 @@ void FString::Format(const tvWChar* FormatText, ...)
         // Fits (or the format was unusable: the text before the bad directive is kept).
         *this = static_cast<const tvWChar*>(Area);
     } else if (tvWChar* Buffer = GetBufferSetLength(Needed)) {
-        Wide::FormatV(Buffer, std::size_t(Needed) + 1, FormatText, Again);
+        Wide::FormatV(Buffer, std::size_t(Needed) + 1, FormatText, Args);
         ReleaseBuffer(Needed);
     } else {
         *this = static_cast<const tvWChar*>(Area);  // no room for more: the first 4095 units
     }
-    va_end(Again);
     va_end(Args);
 }
 
