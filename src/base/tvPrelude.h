@@ -1,4 +1,4 @@
-// Prelude seen first by every library source (the build force-includes it).
+// Prelude seen first by every library source.
 //
 // Library text is UTF-16 in tvWChar; the C library's wide functions work on the 4-byte wchar_t
 // of POSIX and must never touch it. The standard headers that declare them are pulled in here,
@@ -31,3 +31,4 @@
 #endif
 
 #include "tvCore/core/tvTypes.h"
+#include "base/tvCompiler.h"
