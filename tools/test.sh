@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
-# Builds and runs every test: GCC (optimised), Clang with ASan+UBSan, GCC with TSan.
-# TVCORE_TEST_PRESETS selects a subset, e.g. TVCORE_TEST_PRESETS=gcc tools/test.sh
+# Builds and runs every test: GCC (optimised), Clang with ASan+UBSan, GCC with TSan, then a short
+# run of every libFuzzer target on its seed corpus.
+# TVCORE_TEST_PRESETS selects a subset, e.g. TVCORE_TEST_PRESETS=gcc tools/test.sh;
+# TVCORE_FUZZ_SECONDS sets each fuzz target's run (default 15).
 set -eu
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
-presets=${TVCORE_TEST_PRESETS:-gcc asan tsan}
+presets=${TVCORE_TEST_PRESETS:-gcc asan tsan fuzz}
 for preset in $presets; do
   echo "=== $preset ==="
+  if [ "$preset" = fuzz ]; then
+    mkdir -p build
+    status=0
+    bash tools/fuzz.sh all "${TVCORE_FUZZ_SECONDS:-15}" > build/fuzz.log 2>&1 || status=$?
+    grep -E '^(===|Done|stat::average_exec|==[0-9]+==ERROR|SUMMARY)' build/fuzz.log || true
+    [ "$status" = 0 ] || { tail -n 60 build/fuzz.log; echo "fuzzing failed (see build/fuzz.log)"; exit 1; }
+    continue
+  fi
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
   ctest --preset "$preset" -j2
