@@ -1,7 +1,7 @@
 // The allocator interface and the default and null allocators.
 #include "tvCore/core/tvMalloc.h"
 #include "tvCore/core/tvGlobals.h"
-#include "platform/tvPlatform.h"
+#include "tvCore/core/tvTime.h"
 
 namespace Tolvane {
 
@@ -18,15 +18,15 @@ inline void AddRelaxed(T& Field, T Amount)
     __atomic_store(&Field, &Value, __ATOMIC_RELAXED);
 }
 
-// One timed standard heap call: Time -= clock, call, Time += clock, Count += 1. The difference of
-// two readings of the seconds clock's own counter is the same amount without the base handling.
+// One timed standard heap call: Time -= clock, call, Time += clock, Count += 1, on the seconds
+// clock itself, whose first reading (and so its zero point) is therefore the allocator's.
 template <class Call>
 inline auto Timed(double& Time, std::int32_t& Count, Call&& HeapCall)
 {
-    const std::uint64_t Start = Platform::MonotonicNanoseconds();
+    const double Start = appGetHightSystemTime();
     auto Result = HeapCall();
-    const std::uint64_t End = Platform::MonotonicNanoseconds();
-    AddRelaxed(Time, static_cast<double>(End - Start) * 1.0e-9);
+    const double End = appGetHightSystemTime();
+    AddRelaxed(Time, End - Start);
     AddRelaxed(Count, std::int32_t(1));
     return Result;
 }
