@@ -97,6 +97,7 @@ TEST(CodePage, UndecodableInputIsReplacedAsTheSystemCallsDoWithFlagsZero)
         {65001, "\xE2\x28\xA1", u"\uFFFD(\uFFFD", "a broken sequence resumes at the next byte"},
         {65001, "x\xFFy\xF0\x9F\x98", u"x\uFFFDy\uFFFD", "stray byte, cut four-byte sequence"},
         {936, "\xD6", u"?", "half a double-byte character"},
+        {936, "\x80", u"\u20AC", "the single euro byte"},
         {936, "a\x81\x30" "b\xD6\xD0", u"a?b\u4E2D", "a lead byte with a byte that does not pair"},
     };
     for (const FCase& C : Cases) {
