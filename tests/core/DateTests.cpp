@@ -303,3 +303,17 @@ TEST(DateTime, TextThatDoesNotMatchKeepsTheFieldsReadSoFar)
     for (const FCase& Case : Cases)
         EXPECT_EQ(FDateTime(FString(Case.Text)), Case.Expected) << std::string(Case.Text, Case.Text + std::u16string(Case.Text).size());
 }
+
+TEST(DateTime, DeclaredTextFormsOfAMutableDate)
+{
+    FString Text(u"2022-6-27:11:57:8");
+    const FDateTime Read = Text;  // FDateTime(FString&) converts
+    EXPECT_EQ(Read, FDateTime(2022, 6, 27, 11, 57, 8));
+    FDateTime Mutable(2020, 2, 29, 0, 0, 1);
+    FString Out;
+    Mutable.FormatString(Out);  // the non-constant member
+    EXPECT_EQ(Out, u"2020-2-29:0:0:1");
+    void (FDateTime::*Declared)(FString&) = &FDateTime::FormatString;
+    (Mutable.*Declared)(Out);
+    EXPECT_EQ(Out, u"2020-2-29:0:0:1");
+}
