@@ -2,6 +2,7 @@
 #include "base/tvPrelude.h"
 #include "base/tvFaultInjection.h"
 
+#include <cstdlib>
 #include <mutex>
 
 namespace Tolvane {
@@ -15,12 +16,27 @@ struct FPlan {
     int ErrorCode = 0;
     bool Sticky = false;
     bool Short = false;
+    bool Kill = false;
     int Uses = 0;
 };
 constexpr int GCalls = static_cast<int>(ESystemCall::Count);
 std::mutex GMutex;
 FPlan GPlans[GCalls];
+void DefaultKill() { std::abort(); }
+std::atomic<FKillHandler> GKillHandler{&DefaultKill};
 } // namespace
+
+void ArmKill(ESystemCall Call, int AtCall)
+{
+    Arm(Call, AtCall, 0);
+    std::lock_guard<std::mutex> Guard(GMutex);
+    GPlans[static_cast<int>(Call)].Kill = true;
+}
+
+void SetKillHandler(FKillHandler Handler)
+{
+    GKillHandler.store(Handler ? Handler : &DefaultKill);
+}
 
 void Arm(ESystemCall Call, int AtCall, int ErrorCode, bool Sticky, bool Short)
 {
@@ -55,6 +71,8 @@ EOutcome CheckArmed(ESystemCall Call, int& Error)
     const int Use = ++Plan.Uses;
     if (Plan.AtCall == 0 || Use < Plan.AtCall || (Use > Plan.AtCall && !Plan.Sticky))
         return EOutcome::Proceed;
+    if (Plan.Kill)
+        GKillHandler.load()();
     Error = Plan.ErrorCode;
     return Plan.Short ? EOutcome::Short : EOutcome::Fail;
 }

@@ -34,6 +34,12 @@ enum class EOutcome : int {
 // value on POSIX, a system error code on Windows); with Sticky, every later use fails too.
 // Short makes a write come up short instead of failing outright.
 void Arm(ESystemCall Call, int AtCall, int ErrorCode, bool Sticky = false, bool Short = false);
+// Arms a crash on Call: the process ends inside its AtCall-th use from now, before the call is
+// made, through the kill handler (by default std::abort; a crash test installs one that sends
+// the process SIGKILL, so that nothing of the library's runs after it).
+void ArmKill(ESystemCall Call, int AtCall);
+typedef void (*FKillHandler)();
+void SetKillHandler(FKillHandler Handler);
 // Disarms every fault and resets the counts.
 void Clear();
 // How many times Call was asked about since the last Arm or Clear.

@@ -6,6 +6,7 @@
 #include "base/tvFaultInjection.h"
 #include "platform/tvPlatformError.h"
 #include "files/TempFolder.h"
+#include "support/CrashHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -137,4 +138,29 @@ TEST(FaultInjection, DirectoryCreationFailureIsReported)
     Faults::Clear();
     appSafeCreateDirectory(Folder.Path(u"a/b/c/").c_str(), false);
     EXPECT_TRUE(Folder.IsDirectory("a/b/c"));
+}
+
+// A replacing copy killed at any of its steps leaves the old target or the new one, whole.
+TEST(FaultInjection, CopyKilledAtEveryStepLeavesOldOrNew)
+{
+    FTempFolder Folder;
+    ASSERT_TRUE(Folder.Ok());
+    const std::vector<unsigned char> Old = Bytes(3000, 5), New = Bytes(200000, 77);
+    Folder.Write("from.bin", New);
+    int OldSeen = 0, NewSeen = 0;
+    const int Killed = tvtest::KillAtEveryStep(
+        {ESystemCall::Open, ESystemCall::Write, ESystemCall::Sync, ESystemCall::Rename},
+        [&] { Folder.Write("to.bin", Old); },
+        [&] { appCopyFile(Folder.Path(u"from.bin").c_str(), Folder.Path(u"to.bin").c_str(), false); },
+        [&] {
+            const std::vector<unsigned char> Now = Folder.Read("to.bin");
+            EXPECT_TRUE(Now == Old || Now == New) << "the target is neither the old file nor the new one";
+            OldSeen += Now == Old;
+            NewSeen += Now == New;
+        });
+    EXPECT_GE(Killed, 4);
+    EXPECT_GT(OldSeen, 0);
+    EXPECT_GT(NewSeen, 0);
+    std::printf("[ crash    ] copy killed in %d runs, old file %d times, new file %d times, nothing lost\n", Killed,
+                OldSeen, NewSeen);
 }
