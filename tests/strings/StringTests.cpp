@@ -665,7 +665,7 @@ TEST(StringDataPool, AssignmentGivesEachPoolItsOwnBlock)
         EXPECT_EQ(B.Lock(2), FromB);
         A.Unlock(First);
         EXPECT_EQ(A.Lock(4), First);
-        B = B;
+        B = *&B;  // itself
         EXPECT_EQ(B.GetItemLen(), 4);
         const FStringDataPool C(A);
         EXPECT_EQ(Counting.Live, 3);
