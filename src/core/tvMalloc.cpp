@@ -2,7 +2,7 @@
 #include "base/tvPrelude.h"
 #include "tvCore/core/tvMalloc.h"
 #include "tvCore/core/tvGlobals.h"
-#include "tvCore/core/tvTime.h"
+#include "core/tvHighTime.h"
 
 namespace Tolvane {
 
@@ -17,13 +17,14 @@ inline void AddRelaxed(T& Field, T Amount)
 }
 
 // One timed standard heap call: Time -= clock, call, Time += clock, Count += 1, on the seconds
-// clock itself, whose first reading (and so its zero point) is therefore the allocator's.
+// clock of appGetHightSystemTime itself (called directly), whose first reading, and so its
+// zero point, is therefore the allocator's.
 template <class Call>
 inline auto Timed(double& Time, std::int32_t& Count, Call&& HeapCall)
 {
-    const double Start = appGetHightSystemTime();
+    const double Start = HighSystemTime();
     auto Result = HeapCall();
-    const double End = appGetHightSystemTime();
+    const double End = HighSystemTime();
     AddRelaxed(Time, End - Start);
     AddRelaxed(Count, std::int32_t(1));
     return Result;
