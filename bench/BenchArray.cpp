@@ -78,42 +78,8 @@ void BM_VectorPushBackReserved(benchmark::State& State)
 }
 BENCHMARK(BM_VectorPushBackReserved)->Arg(1000)->Arg(100000);
 
-// Float elements into reserved storage: a float store cannot alias the array's 32-bit count
-// and capacity, so the compiler keeps them in registers, as it keeps a vector's pointers. An
-// int store may alias them, which sends the count through memory on every AddItem.
-void BM_TArrayAddFloatReserved(benchmark::State& State)
-{
-    const int Items = static_cast<int>(State.range(0));
-    for (auto _ : State) {
-        TArray<float> Array;
-        Array.ReserveSpace(Items);
-        for (int i = 0; i < Items; ++i)
-            Array.AddItem(static_cast<float>(i));
-        benchmark::DoNotOptimize(Array.GetData());
-        benchmark::ClobberMemory();
-    }
-    State.SetItemsProcessed(State.iterations() * Items);
-}
-BENCHMARK(BM_TArrayAddFloatReserved)->Arg(1000);
-
-void BM_VectorPushBackFloatReserved(benchmark::State& State)
-{
-    const int Items = static_cast<int>(State.range(0));
-    for (auto _ : State) {
-        std::vector<float> Vector;
-        Vector.reserve(static_cast<std::size_t>(Items));
-        for (int i = 0; i < Items; ++i)
-            Vector.push_back(static_cast<float>(i));
-        benchmark::DoNotOptimize(Vector.data());
-        benchmark::ClobberMemory();
-    }
-    State.SetItemsProcessed(State.iterations() * Items);
-}
-BENCHMARK(BM_VectorPushBackFloatReserved)->Arg(1000);
-
 } // namespace
 
-TVCORE_BENCH_RATIO("BM_TArrayAddFloatReserved/1000", "BM_VectorPushBackFloatReserved/1000", "information: elements that cannot alias the count");
 TVCORE_BENCH_RATIO("BM_TArrayAddItem/1000", "BM_VectorPushBack/1000", "goal <= 1.5: AddItem within 1.5x of push_back");
 TVCORE_BENCH_RATIO("BM_TArrayAddItem/100000", "BM_VectorPushBack/100000", "goal <= 1.5: AddItem within 1.5x of push_back");
 TVCORE_BENCH_RATIO("BM_TArrayAddItemUntimedMalloc/1000", "BM_VectorPushBack/1000", "information: the same without the allocator's timing");
