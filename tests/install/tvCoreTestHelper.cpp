@@ -7,6 +7,9 @@
 //       removes the marker. Exits 0, or 1 when it found another holder inside.
 //   tvCoreTestHelper hold <lock> <fifo>
 //       takes FProcessLock <lock>, writes "L" into the fifo and waits until it is killed
+//   tvCoreTestHelper mapwrite <name> <size> <text> <fifo>
+//       opens the shared block <name> asking for <size> bytes, writes <text> at its start,
+//       writes the block's size into the fifo and waits until it is killed (keeping the block)
 //   tvCoreTestHelper report <fifo> [arguments...]
 //       writes its whole argument vector (argument zero first), joined by '|', into the fifo
 //   tvCoreTestHelper            (no arguments at all)
@@ -93,6 +96,16 @@ int main(int argc, char** argv)
         Tolvane::FProcessLock Lock(Wide(argv[2]).c_str());
         Lock.Lock();
         if (!WriteFifo(argv[3], "L"))
+            return 3;
+        for (;;)
+            pause();
+    }
+    if (argc >= 6 && std::strcmp(argv[1], "mapwrite") == 0) {
+        Tolvane::FMemoryMap Map(Wide(argv[2]).c_str(), static_cast<unsigned>(std::atoi(argv[3])));
+        Tolvane::TArray<unsigned char> Bytes;
+        for (const char* P = argv[4]; *P; ++P)
+            Bytes.AddItem(static_cast<unsigned char>(*P));
+        if (!Map.Write(Bytes) || !WriteFifo(argv[5], std::to_string(Map.GetSize())))
             return 3;
         for (;;)
             pause();
