@@ -2,12 +2,13 @@
 #include "base/tvPrelude.h"
 
 #include "tvCore/packages/tvZipFile.h"
+#include "tvCore/packages/tvPackage.h"
 #include "packages/tvZipGlue.h"
 #include "tvCore/core/tvGlobals.h"
 
 namespace Tolvane {
 
-FZipFileWriter::FZipFileWriter() : ChunkStart(0), Size(0), ChunkCount(0), Chunks{}, ZipFile(nullptr), FileName{}
+FZipFileWriter::FZipFileWriter() : ChunkStart(0), Size(0), ChunkCount(0), Chunks{}, ZipFile(nullptr), FileName{}, Package(nullptr)
 {
     ArFlags = FlagSaving | FlagPersistent;
     ArVersion = ArchiveDefaultVersion;
@@ -25,6 +26,8 @@ FZipFileWriter::~FZipFileWriter()
         Chunks[Index] = nullptr;
     }
     ChunkCount = 0;
+    if (Package)
+        Package->ForgetWriter(this);
 }
 
 bool FZipFileWriter::SetFileName(const char* Name)

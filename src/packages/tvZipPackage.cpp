@@ -101,6 +101,8 @@ FZipFileWriter* FZipPackage::OpenEntryWriter(const char* EntryName, bool RemoveF
         return nullptr;
     }
     Writer->SetZipFile(WriteHandle);
+    if (WriteHandle && LiveWriters.AddItem(Writer) >= 0)
+        Writer->Package = this;
     // Every old member of that name gives way (an outside zip may hold the name twice).
     if (RemoveFromCarryOver && CarriedOver)
         while (CarriedOver->Remove(EntryName)) {
@@ -139,8 +141,22 @@ bool FZipPackage::CarryOverMembers()
     return Carried;
 }
 
+void FZipPackage::DetachWriters()
+{
+    for (int Index = 0; Index < LiveWriters.Num(); ++Index) {
+        FZipFileWriter* Writer = LiveWriters[Index];
+        // Bytes not stored yet never will be: the writer says so through its error flag.
+        if (Writer->ChunkCount > 0)
+            Writer->SetError();
+        Writer->ZipFile = nullptr;
+        Writer->Package = nullptr;
+    }
+    LiveWriters.RemoveAll(1);
+}
+
 void FZipPackage::Close()
 {
+    DetachWriters();
     const bool WasOpen = WriteHandle != nullptr;
     // Opened to rebuild: a new file beside the package; opened to append: the package itself,
     // which is never carried into or renamed over, whatever the mode says now.

@@ -156,3 +156,28 @@ TEST_F(ZipFileFixture, EachMemberIsStoredOnceAndWritesAfterTheStoreAreRefused)
                                  "print(a.compress_size == b.compress_size and a.CRC == b.CRC)\n"),
               "True\n");
 }
+
+TEST_F(ZipFileFixture, WritersOutlivingTheirPackageAreDetachedNotLeftDangling)
+{
+    const Bytes Content = Pattern(2000, 5);
+    FZipFileWriter* Stored = nullptr;
+    FZipFileWriter* Pending = nullptr;
+    {
+        FZipPackage Package(u"outlived");
+        ASSERT_TRUE(Package.Open());
+        Stored = Package.CreateMemberWriter(u"stored");
+        Pending = Package.CreateMemberWriter(u"pending");
+        Stored->Write(const_cast<unsigned char*>(Content.data()), 2000);
+        Stored->Close();
+        Pending->Write(const_cast<unsigned char*>(Content.data()), 1000);
+    }
+    // The package is gone: the pending member was never stored and its writer says so; using and
+    // deleting both writers touches nothing of the finished zip.
+    EXPECT_FALSE(Stored->IsError());
+    EXPECT_TRUE(Pending->IsError());
+    Pending->Write(const_cast<unsigned char*>(Content.data()), 10);
+    Pending->Flush();
+    delete Pending;
+    delete Stored;
+    EXPECT_EQ(PeerListing(Data.Native("outlived.xup")), "ok X++M41 stored:2000:8\n");
+}

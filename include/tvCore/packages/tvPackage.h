@@ -4,6 +4,7 @@
 // handle here.
 #pragma once
 
+#include "tvCore/core/strings/tvArray.h"
 #include "tvCore/core/tvBase.h"
 
 namespace Tolvane {
@@ -89,7 +90,8 @@ public:
     bool Open() override;
     // Finishes the package: carries old members over (update mode), writes the zip's directory
     // with the comment "X++M41" and, for a rebuilt package, puts the new file in the old one's
-    // place in one step.
+    // place in one step. Writers still alive are detached first: a member not stored by then
+    // is not stored, and its writer's error flag is set.
     void Close() override;
     // A writer for the member (either separator; '\' becomes '/'), or null when the package
     // does not open or the name needs 256 bytes or more in the ANSI code page.
@@ -108,7 +110,13 @@ protected:
     bool CarryOverBlocked;
 
 private:
+    friend class FZipFileWriter;
     bool CarryOverMembers();
+    void DetachWriters();
+    void ForgetWriter(FZipFileWriter* Writer) { LiveWriters.RemoveItem(Writer); }
+
+    // The writers handed out and not yet deleted (not owned).
+    TArray<FZipFileWriter*> LiveWriters;
 };
 
 } // namespace Tolvane

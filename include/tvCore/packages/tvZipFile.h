@@ -7,6 +7,8 @@
 
 namespace Tolvane {
 
+class FZipPackage;
+
 // A member read from a package: the cache holds its bytes, CacheSize its size, CurrentPos the
 // offset of the next byte to deliver.
 class TVCORE_API FZipFileReader : public FFileReader {
@@ -71,6 +73,12 @@ protected:
     unsigned char* Chunks[ChunkLimit];
     void* ZipFile;
     char FileName[NameCapacity];
+
+private:
+    friend class FZipPackage;
+    // The package that handed the writer out (not owned): it detaches the writer when it
+    // closes first, so the writer never touches a finished zip.
+    FZipPackage* Package;
 };
 
 } // namespace Tolvane
