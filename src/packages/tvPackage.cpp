@@ -3,7 +3,7 @@
 #include "base/tvPrelude.h"
 
 #include "tvCore/packages/tvPackage.h"
-#include "core/strings/tvWideRuntime.h"
+#include "base/tvWideText.h"
 #include "tvCore/core/files/tvFileManager.h"
 #include "tvCore/core/strings/tvCharConversion.h"
 #include "tvCore/core/tvGlobals.h"

@@ -4,8 +4,7 @@
 
 #include "packages/tvZipGlue.h"
 #include "packages/tvPackageMembers.h"
-#include "platform/tvPlatformCodePage.h"
-#include "platform/tvPlatformDate.h"
+#include "platform/tvPlatformClock.h"
 #include "platform/tvPlatformFiles.h"
 #include "platform/tvPlatformText.h"
 #include "tvCore/core/strings/tvArray.h"
