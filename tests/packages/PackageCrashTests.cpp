@@ -1,8 +1,9 @@
 // A writing package killed while it closes: a child process updates a package and is killed
-// with SIGKILL at a random moment of its Close (while members are carried over, while the zip
-// is finished, around the rename). After every kill the package must open and hold either the
-// old members or the new ones, whole.
+// with SIGKILL inside each sync and rename of its Close, and at random moments of it (while
+// members are carried over, while the zip is finished, around the rename). After every kill the
+// package must open and hold either the old members or the new ones, whole.
 #include "packages/PackageTestSupport.h"
+#include "support/CrashHarness.h"
 
 #include <chrono>
 #include <csignal>
@@ -31,19 +32,11 @@ protected:
         const pid_t Child = fork();
         if (Child == 0) {
             close(Pipe[0]);
-            GZipWriteMode = ZIPWRITE_Update;
-            FZipPackage Package(u"crash");
-            if (Package.Open()) {
-                for (const auto& Member : {std::make_pair(u"b", &NewB), std::make_pair(u"c", &NewC)}) {
-                    FZipFileWriter* Writer = Package.CreateMemberWriter(Member.first);
-                    Writer->Write(const_cast<unsigned char*>(Member.second->data()), static_cast<tvULong>(Member.second->size()));
-                    delete Writer;
-                }
-            }
+            // The byte goes out just before Close: Update's open and writes are quick.
             const char Ready = 'r';
             if (write(Pipe[1], &Ready, 1) != 1)
                 _exit(2);
-            Package.Close();
+            Update();
             _exit(0);
         }
         close(Pipe[1]);
@@ -60,6 +53,21 @@ protected:
         close(Pipe[0]);
         return static_cast<long>(
             std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - Start).count());
+    }
+
+    // The child's work: open in update mode, write b and c, close.
+    void Update()
+    {
+        GZipWriteMode = ZIPWRITE_Update;
+        FZipPackage Package(u"crash");
+        if (!Package.Open())
+            return;
+        for (const auto& Member : {std::make_pair(u"b", &NewB), std::make_pair(u"c", &NewC)}) {
+            FZipFileWriter* Writer = Package.CreateMemberWriter(Member.first);
+            Writer->Write(const_cast<unsigned char*>(Member.second->data()), static_cast<tvULong>(Member.second->size()));
+            delete Writer;
+        }
+        Package.Close();
     }
 
     // "old", "new", or what was wrong.
@@ -82,6 +90,20 @@ protected:
 };
 
 } // namespace
+
+TEST_F(PackageCrashTests, KilledInsideEachSyncAndRenameOfTheReplacement)
+{
+    ASSERT_TRUE(WritePackage(u"crash", {{u"a", OldA}, {u"b", OldB}}));
+    const Bytes Original = Data.Read("crash.xup");
+    std::vector<std::string> Seen;
+    const int Killed = tvtest::KillAtEveryStep(
+        {Faults::ESystemCall::Sync, Faults::ESystemCall::Rename}, [&] { Data.Write("crash.xup", Original); },
+        [&] { Update(); }, [&] { Seen.push_back(State()); });
+    // Killed before the rename (file sync, the rename itself): old; after it (directory sync):
+    // new; and each kind's run that finished: new.
+    EXPECT_EQ(Killed, 3);
+    EXPECT_EQ(Seen, (std::vector<std::string>{"old", "new", "new", "old", "new"}));
+}
 
 TEST_F(PackageCrashTests, EveryKillDuringCloseLeavesTheOldOrTheNewPackageWhole)
 {

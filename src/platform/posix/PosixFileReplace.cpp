@@ -3,6 +3,7 @@
 #include "base/tvPrelude.h"
 
 #include "platform/tvPlatformFileReplace.h"
+#include "base/tvFaultInjection.h"
 #include "platform/tvPlatformText.h"
 
 #include <cerrno>
@@ -23,9 +24,18 @@ int OpenRetrying(const char* Path, int Flags)
     }
 }
 
+// Whether a test made this use of Call fail (or end the process there).
+bool Refused(Faults::ESystemCall Call)
+{
+    int Error = 0;
+    return Faults::Check(Call, Error) != Faults::EOutcome::Proceed;
+}
+
 // fsync of an open path (a file, or a directory opened read-only).
 bool SyncSystemPath(const char* Path, int Flags)
 {
+    if (Refused(Faults::ESystemCall::Sync))
+        return false;
     const int Fd = OpenRetrying(Path, Flags);
     if (Fd < 0)
         return false;
@@ -67,7 +77,7 @@ bool FileReplace(const tvWChar* From, const tvWChar* To)
         return false;
     if (!SyncSystemPath(Source.Get(), O_RDONLY))
         return false;
-    if (rename(Source.Get(), Target.Get()) != 0)
+    if (Refused(Faults::ESystemCall::Rename) || rename(Source.Get(), Target.Get()) != 0)
         return false;
     char Directory[4096];
     return DirectoryOf(Target.Get(), Directory, sizeof(Directory)) &&
