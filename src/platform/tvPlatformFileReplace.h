@@ -9,10 +9,6 @@
 namespace Tolvane {
 namespace Platform {
 
-// Writes the file's data and size through to the storage device. False when the file cannot
-// be opened or the system reports a failure.
-bool FileSync(const tvWChar* Path);
-
 // Puts From in the place of To: From's data is made durable first, then From is renamed over
 // To in one step (To need not exist; an existing To is replaced whatever its read-only
 // attribute), and then the directory entry is made durable. From and To must be on one

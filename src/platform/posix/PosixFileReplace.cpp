@@ -63,12 +63,6 @@ bool DirectoryOf(const char* Path, char* Out, std::size_t Capacity)
 
 } // namespace
 
-bool FileSync(const tvWChar* Path)
-{
-    const FSystemPath SystemPath(Path);
-    return SystemPath.Ok() && SyncSystemPath(SystemPath.Get(), O_RDONLY);
-}
-
 bool FileReplace(const tvWChar* From, const tvWChar* To)
 {
     const FSystemPath Source(From);
