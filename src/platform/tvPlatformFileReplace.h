@@ -5,18 +5,24 @@
 #pragma once
 
 #include "tvCore/core/tvTypes.h"
+#include "base/tvCompiler.h"
 
 namespace Tolvane {
 namespace Platform {
 
+// Writes the file's data and size through to the storage device. False when the file cannot
+// be opened or the system reports a failure.
+TVCORE_INTERNAL bool FileSync(const tvWChar* Path);
+
 // Puts From in the place of To: From's data is made durable first, then From is renamed over
 // To in one step (To need not exist; an existing To is replaced whatever its read-only
-// attribute), and then the directory entry is made durable. From and To must be on one
+// attribute), and then the directory entry is made durable. The reason for a failure is
+// recorded (LastError). From and To must be on one
 // volume. False when any step fails; when the rename itself failed, To is unchanged and From
 // is still in place.
 //   POSIX: fsync(From), rename(From, To), fsync of To's directory.
 //   Windows: FlushFileBuffers, MoveFileExW(REPLACE_EXISTING | WRITE_THROUGH).
-bool FileReplace(const tvWChar* From, const tvWChar* To);
+TVCORE_INTERNAL bool FileReplace(const tvWChar* From, const tvWChar* To);
 
 } // namespace Platform
 } // namespace Tolvane

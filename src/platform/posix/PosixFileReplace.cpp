@@ -5,8 +5,11 @@
 #include "platform/tvPlatformFileReplace.h"
 #include "base/tvFaultInjection.h"
 #include "platform/tvPlatformText.h"
+#include "platform/tvPlatformError.h"
+#include "base/tvPathLimits.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -24,11 +27,15 @@ int OpenRetrying(const char* Path, int Flags)
     }
 }
 
-// Whether a test made this use of Call fail (or end the process there).
+// Whether a test made this use of Call fail (or end the process there); the reason is then
+// recorded as the system's would be.
 bool Refused(Faults::ESystemCall Call)
 {
     int Error = 0;
-    return Faults::Check(Call, Error) != Faults::EOutcome::Proceed;
+    if (Faults::Check(Call, Error) == Faults::EOutcome::Proceed)
+        return false;
+    SetLastError(Error ? Error : EIO);
+    return true;
 }
 
 // fsync of an open path (a file, or a directory opened read-only).
@@ -37,9 +44,11 @@ bool SyncSystemPath(const char* Path, int Flags)
     if (Refused(Faults::ESystemCall::Sync))
         return false;
     const int Fd = OpenRetrying(Path, Flags);
-    if (Fd < 0)
+    if (Fd < 0) {
+        RecordSystemError();
         return false;
-    const bool Synced = fsync(Fd) == 0;
+    }
+    const bool Synced = fsync(Fd) == 0 || (RecordSystemError(), false);
     return (close(Fd) == 0) && Synced;
 }
 
@@ -63,17 +72,33 @@ bool DirectoryOf(const char* Path, char* Out, std::size_t Capacity)
 
 } // namespace
 
+bool FileSync(const tvWChar* Path)
+{
+    const FSystemPath SystemPath(Path);
+    if (!SystemPath.Ok()) {
+        SetLastError(ENAMETOOLONG);
+        return false;
+    }
+    return SyncSystemPath(SystemPath.Get(), O_RDONLY);
+}
+
 bool FileReplace(const tvWChar* From, const tvWChar* To)
 {
     const FSystemPath Source(From);
     const FSystemPath Target(To);
-    if (!Source.Ok() || !Target.Ok())
+    if (!Source.Ok() || !Target.Ok()) {
+        SetLastError(ENAMETOOLONG);
         return false;
+    }
     if (!SyncSystemPath(Source.Get(), O_RDONLY))
         return false;
-    if (Refused(Faults::ESystemCall::Rename) || rename(Source.Get(), Target.Get()) != 0)
+    if (Refused(Faults::ESystemCall::Rename))
         return false;
-    char Directory[4096];
+    if (rename(Source.Get(), Target.Get()) != 0) {
+        RecordSystemError();
+        return false;
+    }
+    char Directory[GSystemPathBytes];
     return DirectoryOf(Target.Get(), Directory, sizeof(Directory)) &&
            SyncSystemPath(Directory, O_RDONLY | O_DIRECTORY);
 }
