@@ -8,3 +8,8 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(TVCORE_TINYXML REQUIRED IMPORTED_TARGET tinyxml)
 target_link_libraries(tvCore PRIVATE PkgConfig::TVCORE_TINYXML)
 target_compile_definitions(tvCore PRIVATE TIXML_USE_STL)
+# The XML wrapper deletes the XML library's nodes through their virtual destructors, which run
+# inside that library and give the memory back to the allocator it came from. GCC could turn
+# those calls into inlined copies that free through this library's GMalloc instead.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/src/config/tvXmlFile.cpp
+  PROPERTIES COMPILE_OPTIONS "$<$<CXX_COMPILER_ID:GNU>:-fno-devirtualize>")

@@ -79,15 +79,15 @@ class FFileFixture : public ::testing::Test {
 protected:
     FTempFolder Folder;
     Tolvane::FFileManagerWin Native;
-    Tolvane::FFileManager* Saved = nullptr;
+    Tolvane::FFileManager* SavedManager = nullptr;
 
     void SetUp() override
     {
         ASSERT_TRUE(Folder.Ok());
-        Saved = Tolvane::GFileManager;
+        SavedManager = Tolvane::GFileManager;
         Tolvane::GFileManager = &Native;
     }
-    void TearDown() override { Tolvane::GFileManager = Saved; }
+    void TearDown() override { Tolvane::GFileManager = SavedManager; }
     const Tolvane::tvWChar* P(const std::u16string& Name)
     {
         Paths.push_back(Folder.Path(Name));

@@ -2,3 +2,4 @@
 #pragma once
 
 #include "tvCore/config/tvConfigFile.h"
+#include "tvCore/config/tvXmlFile.h"

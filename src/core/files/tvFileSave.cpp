@@ -4,21 +4,23 @@
 #include "core/files/tvFileSave.h"
 
 #include "tvCore/core/files/tvFileFunctions.h"
-#include "tvCore/core/files/tvFileManager.h"
+#include "tvCore/core/files/tvFileManagerWin.h"
 #include "tvCore/core/tvGlobals.h"
 #include "platform/tvPlatformFileReplace.h"
 
 namespace Tolvane {
 
-int appSaveFileReplacing(const tvWChar* Path, const void* Data, tvULong Size)
+int appSaveFileReplacing(const tvWChar* Path, const void* Data, tvULong Size, int ThroughFileManager)
 {
-    if (!Path || !*Path || !GFileManager || (!Data && Size))
+    FFileManagerWin Native;
+    FFileManager* Manager = ThroughFileManager ? GFileManager : &Native;
+    if (!Path || !*Path || !Manager || (!Data && Size))
         return 0;
     const FString Temporary = FString(Path) + GSaveTemporarySuffix;
-    const EFilePackMode SavedMode = GFileManager->IsPackageMode();
-    GFileManager->SetPackageMode(FILEPACK_PlainPaths);
-    FFileWriter* Writer = GFileManager->CreateWriter(Temporary);
-    GFileManager->SetPackageMode(SavedMode);
+    const EFilePackMode SavedMode = Manager->IsPackageMode();
+    Manager->SetPackageMode(FILEPACK_PlainPaths);
+    FFileWriter* Writer = Manager->CreateWriter(Temporary);
+    Manager->SetPackageMode(SavedMode);
     if (!Writer)
         return 0;
     if (Size)

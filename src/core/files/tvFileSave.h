@@ -10,11 +10,12 @@ namespace Tolvane {
 // The suffix of the temporary file a save writes beside its target.
 constexpr const tvWChar* GSaveTemporarySuffix = TVTEXT(".tvsave~");
 
-// Writes Size bytes of Data as the whole new content of Path. GFileManager's package mode is 4
-// (plain paths as given) while the writer is made, then restored. 1 when every byte was
-// written, flushed and the file put in Path's place; 0 otherwise (no manager, no writer, a
+// Writes Size bytes of Data as the whole new content of Path. With ThroughFileManager the
+// writer comes from GFileManager, whose package mode is 4 (plain paths as given) while the
+// writer is made, then restored; otherwise from the native file manager. 1 when every byte was
+// written, flushed and the file put in Path's place; 0 otherwise (no manager (when one is asked for), no writer, a
 // write, flush or close that failed, a failed replacement): the temporary file is then removed
 // and an existing Path is untouched.
-int appSaveFileReplacing(const tvWChar* Path, const void* Data, tvULong Size);
+int appSaveFileReplacing(const tvWChar* Path, const void* Data, tvULong Size, int ThroughFileManager = 1);
 
 } // namespace Tolvane
