@@ -340,10 +340,12 @@ int FXmlNode::CacheChilds()
 
 void FXmlNode::UnCacheChilds()
 {
+    // A stack of wrappers still to free, each pushing its own cached children first.
     TArray<FXmlNode*> Doomed(std::move(Children));
     Children.RemoveAll(1);
-    for (int i = 0; i < Doomed.Num(); ++i) {
-        FXmlNode* Node = Doomed[i];
+    while (Doomed.Num() > 0) {
+        FXmlNode* Node = Doomed[Doomed.Num() - 1];
+        Doomed.RemoveAt(Doomed.Num() - 1);
         for (FXmlNode* Child : Node->Children)
             Doomed.AddItem(Child);
         Node->Children.RemoveAll(1);

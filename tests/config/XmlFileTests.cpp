@@ -105,6 +105,10 @@ TEST_F(XmlFiles, AttributesAndTextsInTheirCodePages)
     EXPECT_EQ(Text(Value), u"unchanged");
     EXPECT_EQ(Root->GetAttribute(FString(u"name"), Value), 1);
     EXPECT_EQ(Text(Value), u"caf\u00E9");
+    // A byte that is no UTF-8 reads as U+FFFD; the rest of the value stays.
+    Root->GetElement()->SetAttribute("bad", "a\xFF" "b");
+    EXPECT_EQ(Root->GetAttribute(FString(u"bad"), Value), 1);
+    EXPECT_EQ(Text(Value), u"a\uFFFDb");
 
     FXmlNode* E = Root->FindFirstChild(u"E");
     ASSERT_NE(E, nullptr);
