@@ -15,7 +15,7 @@
 #include "config/tvXmlNesting.h"
 #include "core/files/tvFileSave.h"
 #include "platform/tvPlatformMemoryFile.h"
-#include "platform/tvPlatformText.h"
+#include "base/tvUnicode.h"
 #include "tvCore/core/files/tvFileManagerWin.h"
 #include "tvCore/core/strings/tvCharConversion.h"
 #include "tvCore/core/tvGlobals.h"
@@ -49,7 +49,7 @@ char* NewAnsi(const tvWChar* Text, int Padding = 0)
     return Out;
 }
 
-// UTF-8 in and out goes through the platform's UTF converters, which put U+FFFD where the
+// UTF-8 in and out goes through the base layer's UTF converters, which put U+FFFD where the
 // input is not valid (as the system conversions do with flags 0) instead of dropping the text.
 
 // A GMalloc block holding Text in UTF-8; null when memory is refused.
@@ -62,7 +62,7 @@ char* NewUtf8(const FString& Text)
     char* Out = static_cast<char*>(GMalloc->Malloc(static_cast<unsigned>(Room)));
     if (!Out)
         return nullptr;
-    if (Platform::Utf16ToUtf8(Text, Units, Out, static_cast<std::size_t>(Room)) < 0) {
+    if (Unicode::Utf16ToUtf8(Text, Units, Out, static_cast<std::size_t>(Room)) < 0) {
         GMalloc->Free(Out);
         return nullptr;
     }
@@ -79,7 +79,7 @@ bool AssignUtf8(FString& Out, const char* Text)
     if (Bytes) {
         // A byte never gives more than one unit.
         tvWChar* Buffer = Result.GetBuffer(static_cast<int>(Bytes));
-        if (!Buffer || Platform::Utf8ToUtf16(Text, static_cast<int>(Bytes), Buffer, Bytes + 1) < 0)
+        if (!Buffer || Unicode::Utf8ToUtf16(Text, static_cast<int>(Bytes), Buffer, Bytes + 1) < 0)
             return false;
         Result.ReleaseBuffer(-1);
     }

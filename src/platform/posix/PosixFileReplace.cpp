@@ -4,6 +4,7 @@
 
 #include "platform/tvPlatformFileReplace.h"
 #include "platform/tvPlatformText.h"
+#include "base/tvFaultInjection.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -13,6 +14,16 @@ namespace Tolvane {
 namespace Platform {
 
 namespace {
+
+// Whether a test made this use of Call fail; errno then holds the reason.
+bool Injected(Faults::ESystemCall Call)
+{
+    int Error = 0;
+    if (Faults::Check(Call, Error) == Faults::EOutcome::Proceed)
+        return false;
+    errno = Error;
+    return true;
+}
 
 int OpenRetrying(const char* Path, int Flags)
 {
@@ -28,7 +39,7 @@ bool SyncPath(const char* Path, int Flags)
     const int Fd = OpenRetrying(Path, Flags);
     if (Fd < 0)
         return false;
-    const bool Ok = fsync(Fd) == 0;
+    const bool Ok = !Injected(Faults::ESystemCall::Sync) && fsync(Fd) == 0;
     return close(Fd) == 0 && Ok;
 }
 
@@ -42,7 +53,7 @@ bool FileReplace(const tvWChar* Temporary, const tvWChar* Target)
         return false;
     if (!SyncPath(From.Get(), O_RDONLY))
         return false;
-    if (rename(From.Get(), To.Get()) != 0)
+    if (Injected(Faults::ESystemCall::Rename) || rename(From.Get(), To.Get()) != 0)
         return false;
     // The folder's entry: without this a crash right after the rename may bring back the old
     // name. The replacement itself has happened, so a folder that cannot be synchronised
