@@ -1,12 +1,15 @@
-// Replacing a file on POSIX: fsync of the temporary file, rename over the target (atomic within
-// one file system), then fsync of the folder so the new name survives a crash too.
+// Whole-file replacement on POSIX: fsync of the new file, rename over the old name, fsync of
+// the directory that holds the name.
 #include "base/tvPrelude.h"
 
 #include "platform/tvPlatformFileReplace.h"
-#include "platform/tvPlatformText.h"
 #include "base/tvFaultInjection.h"
+#include "platform/tvPlatformText.h"
+#include "platform/tvPlatformError.h"
+#include "base/tvPathLimits.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -15,60 +18,89 @@ namespace Platform {
 
 namespace {
 
-// Whether a test made this use of Call fail; errno then holds the reason.
-bool Injected(Faults::ESystemCall Call)
+int OpenRetrying(const char* Path, int Flags)
+{
+    for (;;) {
+        const int Fd = open(Path, Flags | O_CLOEXEC);
+        if (Fd >= 0 || errno != EINTR)
+            return Fd;
+    }
+}
+
+// Whether a test made this use of Call fail (or end the process there); the reason is then
+// recorded as the system's would be.
+bool Refused(Faults::ESystemCall Call)
 {
     int Error = 0;
     if (Faults::Check(Call, Error) == Faults::EOutcome::Proceed)
         return false;
-    errno = Error;
+    SetLastError(Error ? Error : EIO);
     return true;
 }
 
-int OpenRetrying(const char* Path, int Flags)
+// fsync of an open path (a file, or a directory opened read-only).
+bool SyncSystemPath(const char* Path, int Flags)
 {
-    int Fd;
-    do
-        Fd = open(Path, Flags | O_CLOEXEC);
-    while (Fd < 0 && errno == EINTR);
-    return Fd;
+    if (Refused(Faults::ESystemCall::Sync))
+        return false;
+    const int Fd = OpenRetrying(Path, Flags);
+    if (Fd < 0) {
+        RecordSystemError();
+        return false;
+    }
+    const bool Synced = fsync(Fd) == 0 || (RecordSystemError(), false);
+    return (close(Fd) == 0) && Synced;
 }
 
-bool SyncPath(const char* Path, int Flags)
+// The directory part of a system path ("." when it has none); false when it does not fit.
+bool DirectoryOf(const char* Path, char* Out, std::size_t Capacity)
 {
-    const int Fd = OpenRetrying(Path, Flags);
-    if (Fd < 0)
+    const char* Slash = std::strrchr(Path, '/');
+    if (!Slash) {
+        if (Capacity < 2)
+            return false;
+        std::memcpy(Out, ".", 2);
+        return true;
+    }
+    const std::size_t Length = (Slash == Path) ? 1 : static_cast<std::size_t>(Slash - Path);
+    if (Length + 1 > Capacity)
         return false;
-    const bool Ok = !Injected(Faults::ESystemCall::Sync) && fsync(Fd) == 0;
-    return close(Fd) == 0 && Ok;
+    std::memcpy(Out, Path, Length);
+    Out[Length] = '\0';
+    return true;
 }
 
 } // namespace
 
-bool FileReplace(const tvWChar* Temporary, const tvWChar* Target)
+bool FileSync(const tvWChar* Path)
 {
-    const FSystemPath From(Temporary);
-    const FSystemPath To(Target);
-    if (!From.Ok() || !To.Ok())
+    const FSystemPath SystemPath(Path);
+    if (!SystemPath.Ok()) {
+        SetLastError(ENAMETOOLONG);
         return false;
-    if (!SyncPath(From.Get(), O_RDONLY))
+    }
+    return SyncSystemPath(SystemPath.Get(), O_RDONLY);
+}
+
+bool FileReplace(const tvWChar* From, const tvWChar* To)
+{
+    const FSystemPath Source(From);
+    const FSystemPath Target(To);
+    if (!Source.Ok() || !Target.Ok()) {
+        SetLastError(ENAMETOOLONG);
         return false;
-    if (Injected(Faults::ESystemCall::Rename) || rename(From.Get(), To.Get()) != 0)
+    }
+    if (!SyncSystemPath(Source.Get(), O_RDONLY))
         return false;
-    // The folder's entry: without this a crash right after the rename may bring back the old
-    // name. The replacement itself has happened, so a folder that cannot be synchronised
-    // (some file systems refuse) is no failure.
-    char Folder[4096];
-    std::snprintf(Folder, sizeof(Folder), "%s", To.Get());
-    char* Slash = std::strrchr(Folder, '/');
-    if (!Slash)
-        std::snprintf(Folder, sizeof(Folder), ".");
-    else if (Slash == Folder)
-        Folder[1] = 0;
-    else
-        *Slash = 0;
-    SyncPath(Folder, O_RDONLY | O_DIRECTORY);
-    return true;
+    if (Refused(Faults::ESystemCall::Rename))
+        return false;
+    if (rename(Source.Get(), Target.Get()) != 0) {
+        RecordSystemError();
+        return false;
+    }
+    char Directory[GSystemPathBytes];
+    return DirectoryOf(Target.Get(), Directory, sizeof(Directory)) &&
+           SyncSystemPath(Directory, O_RDONLY | O_DIRECTORY);
 }
 
 } // namespace Platform
