@@ -15,3 +15,4 @@
 #include "tvCore/core/tvThreads.h"
 #include "tvCore/math/tvMath.h"
 #include "tvCore/packages/tvPackages.h"
+#include "tvCore/config/tvConfig.h"
