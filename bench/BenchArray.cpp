@@ -2,11 +2,11 @@
 // empty container, growth included, and the same into storage reserved up front (the inlined
 // path alone). The default allocator reads the clock twice per call for its statistics; the
 // untimed variant puts a plain heap allocator in GMalloc to show what that costs the array.
+#include "BenchHeap.h"
 #include "BenchRatio.h"
 
 #include <tvCore/tvCore.h>
 
-#include <cstdlib>
 #include <vector>
 
 using namespace Tolvane;
@@ -27,21 +27,10 @@ void BM_TArrayAddItem(benchmark::State& State)
 }
 BENCHMARK(BM_TArrayAddItem)->Arg(1000)->Arg(100000);
 
-// The heap without timing or counting, installed as GMalloc for one benchmark.
-class FPlainHeap : public FMalloc {
-public:
-    void* Malloc(unsigned int Size) override { return std::malloc(Size); }
-    void* Realloc(void* Ptr, unsigned int Size) override { return std::realloc(Ptr, Size); }
-    void Free(void* Ptr) override { std::free(Ptr); }
-};
-
 void BM_TArrayAddItemUntimedMalloc(benchmark::State& State)
 {
-    FPlainHeap Heap;
-    FMalloc* Saved = GMalloc;
-    GMalloc = &Heap;
+    tvbench::FScopedPlainHeap Heap;
     BM_TArrayAddItem(State);
-    GMalloc = Saved;
 }
 BENCHMARK(BM_TArrayAddItemUntimedMalloc)->Arg(1000)->Arg(100000);
 

@@ -1,5 +1,6 @@
 // FString against std::u16string and snprintf on the same texts: formatting, appending,
 // searching and replacing.
+#include "BenchHeap.h"
 #include "BenchRatio.h"
 
 #include <tvCore/tvCore.h>
@@ -92,6 +93,16 @@ void BM_U16StringAppend(benchmark::State& State)
 }
 BENCHMARK(BM_U16StringAppend);
 TVCORE_BENCH_RATIO("BM_FStringAppend", "BM_U16StringAppend", "exact capacity: one allocation per growing append");
+
+// The same appends on the plain heap: the difference is the default allocator's statistics
+// (two clock readings around each Malloc and Free).
+void BM_FStringAppendUntimedMalloc(benchmark::State& State)
+{
+    tvbench::FScopedPlainHeap Heap;
+    BM_FStringAppend(State);
+}
+BENCHMARK(BM_FStringAppendUntimedMalloc);
+TVCORE_BENCH_RATIO("BM_FStringAppendUntimedMalloc", "BM_U16StringAppend", "information: the same without the allocator's timing");
 
 const std::u16string GHaystack = std::u16string(2000, u'a') + u"needle" + std::u16string(100, u'b');
 

@@ -30,6 +30,13 @@ FDateTime::FDateTime(const FString& Text) : FDateTime()
     }
 }
 
+FDateTime::FDateTime(FString& Text) : FDateTime(static_cast<const FString&>(Text)) {}
+
+void FDateTime::FormatString(FString& Out)
+{
+    static_cast<const FDateTime&>(*this).FormatString(Out);
+}
+
 void FDateTime::FormatString(FString& Out) const
 {
     Out.Format(TVTEXT("%d-%d-%d:%d:%d:%d"), Year, Month, Day, Hour, Minute, Second);

@@ -1,5 +1,5 @@
 // Calendar arithmetic of FDateTime and FDateTimeSpan. Dates are moved and compared through one
-// day number (1900-01-01 is day 1) under the library's leap-year rule, so adding days, going
+// day number (1900-01-01 is day 1) under the Gregorian leap-year rule, so adding days, going
 // back and taking spans are exact inverses of one another for every year.
 #include "base/tvPrelude.h"
 #include "tvCore/core/tvDate.h"
@@ -13,9 +13,8 @@ namespace {
 
 typedef long long FDayNumber;
 
-// The leap-year rule repeats every 100 years: 24 leap years per century.
-constexpr FDayNumber DaysPerCentury = 100 * 365 + 24;
-constexpr FDayNumber DaysPerFourYears = 4 * 365 + 1;
+// The Gregorian calendar repeats every 400 years: 97 leap years.
+constexpr FDayNumber DaysPerFourCenturies = 400 * 365 + 97;
 
 FDayNumber FloorDiv(FDayNumber A, FDayNumber B)
 {
@@ -23,10 +22,11 @@ FDayNumber FloorDiv(FDayNumber A, FDayNumber B)
     return (A % B != 0 && ((A < 0) != (B < 0))) ? Q - 1 : Q;
 }
 
-bool IsLeap(long long Year) { return Year % 4 == 0 && Year % 100 != 0; }
+// Gregorian: divisible by 4 and not by 100, or divisible by 400 (so 2000 is a leap year).
+bool IsLeap(long long Year) { return Year % 4 == 0 && (Year % 100 != 0 || Year % 400 == 0); }
 
-// Leap years in [1, Year] (counted backwards for Year < 1), under the library's rule.
-FDayNumber LeapYearsThrough(long long Year) { return FloorDiv(Year, 4) - FloorDiv(Year, 100); }
+// Leap years in [1, Year] (counted backwards for Year < 1).
+FDayNumber LeapYearsThrough(long long Year) { return FloorDiv(Year, 4) - FloorDiv(Year, 100) + FloorDiv(Year, 400); }
 
 // A month outside 1..12 counts on into the years around: month 13 is January of the next year.
 void NormalizeMonth(long long& Year, long long& Month)
@@ -55,20 +55,13 @@ FDayNumber DayNumber(const FDateTime& Date) { return DayNumber(Date.Year, Date.M
 // The date of a day number; false when its year does not fit in an int.
 bool DateOfDayNumber(FDayNumber Number, int& Year, int& Month, int& Day)
 {
-    FDayNumber Rest = Number - 1;  // days since 1900-01-01
-    const FDayNumber Centuries = FloorDiv(Rest, DaysPerCentury);
-    Rest -= Centuries * DaysPerCentury;
-    long long Y = 1900 + 100 * Centuries;
-    // A century starts with a common year (its first year is divisible by 100), then runs in
-    // four-year groups that end with their leap year.
-    if (Rest >= 365) {
-        Rest -= 365;
-        const FDayNumber Groups = Rest / DaysPerFourYears;
-        Rest -= Groups * DaysPerFourYears;
-        const FDayNumber InGroup = std::min<FDayNumber>(Rest / 365, 3);
-        Rest -= InGroup * 365;
-        Y += 1 + 4 * Groups + InGroup;
-    }
+    // The year from the mean year's length, then corrected by at most a step or two.
+    long long Y = 1900 + FloorDiv((Number - 1) * 400, DaysPerFourCenturies);
+    while (DayNumber(Y, 1, 1) > Number)
+        --Y;
+    while (DayNumber(Y + 1, 1, 1) <= Number)
+        ++Y;
+    FDayNumber Rest = Number - DayNumber(Y, 1, 1);
     if (Y < std::numeric_limits<int>::min() || Y > std::numeric_limits<int>::max())
         return false;
     int M = 1;

@@ -92,6 +92,9 @@ void FLog::Hook(FLogHook* NewHook)
 {
     if (!NewHook)
         return;  // a null hook would end the chain early
+    for (const FLogHook* H = Hooks; H; H = H->Next)
+        if (H == NewHook)
+            return;  // already attached: a second attach would tie the chain into a loop
     NewHook->Next = Hooks;
     Hooks = NewHook;
 }

@@ -2,7 +2,7 @@
 #include "base/tvPrelude.h"
 #include "tvCore/core/tvMalloc.h"
 #include "tvCore/core/tvGlobals.h"
-#include "platform/tvPlatformClock.h"
+#include "core/tvHighTime.h"
 
 namespace Tolvane {
 
@@ -16,15 +16,16 @@ inline void AddRelaxed(T& Field, T Amount)
     RelaxedStore(Field, T(RelaxedLoad(Field) + Amount));
 }
 
-// One timed standard heap call: Time -= clock, call, Time += clock, Count += 1. The difference of
-// two readings of the seconds clock's own counter is the same amount without the base handling.
+// One timed standard heap call: Time -= clock, call, Time += clock, Count += 1, on the seconds
+// clock of appGetHightSystemTime itself (called directly), whose first reading, and so its
+// zero point, is therefore the allocator's.
 template <class Call>
 inline auto Timed(double& Time, std::int32_t& Count, Call&& HeapCall)
 {
-    const std::uint64_t Start = Platform::MonotonicNanoseconds();
+    const double Start = HighSystemTime();
     auto Result = HeapCall();
-    const std::uint64_t End = Platform::MonotonicNanoseconds();
-    AddRelaxed(Time, static_cast<double>(End - Start) * 1.0e-9);
+    const double End = HighSystemTime();
+    AddRelaxed(Time, End - Start);
     AddRelaxed(Count, std::int32_t(1));
     return Result;
 }

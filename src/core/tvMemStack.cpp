@@ -61,9 +61,9 @@ unsigned char* FMemStack::AllocateNewChunk(std::size_t MinSize)
         ? static_cast<std::size_t>(DefaultChunkSize - ChunkHeaderSize) : 0;
     const std::size_t DataSize = MinSize > Normal ? MinSize : Normal;
     // DataSize is an int field and GMalloc takes an unsigned int.
-    if (DataSize > static_cast<std::size_t>(std::numeric_limits<int>::max()) - ChunkHeaderSize)
+    if (DataSize > static_cast<std::size_t>(std::numeric_limits<int>::max()) - ChunkHeaderBytes)
         return nullptr;
-    void* Block = GMalloc->Malloc(static_cast<unsigned int>(DataSize + ChunkHeaderSize));
+    void* Block = GMalloc->Malloc(static_cast<unsigned int>(DataSize + ChunkHeaderBytes));
     if (Block == nullptr)
         return nullptr;
     CTaggedMemory* Chunk = static_cast<CTaggedMemory*>(Block);
@@ -106,11 +106,11 @@ int FMemStack::GetByteCount() const
     return Count > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : static_cast<int>(Count);
 }
 
-int FMemMark::Pop()
+int FMemMark::CanPop() const
 {
     if (Mem == nullptr)
         return 0;
-    FMemStack& Stack = *Mem;
+    const FMemStack& Stack = *Mem;
     // The saved chunk must still be on this stack's chain (null: the stack was empty at the
     // mark), and the saved position inside its data; otherwise the mark is not this stack's
     // or was popped past, and freeing by it would release or reuse memory still in use.
@@ -119,19 +119,21 @@ int FMemMark::Pop()
         Chunk = Chunk->Next;
     if (Chunk != SavedChunk)
         return 0;
-    if (SavedChunk == nullptr) {
-        if (SavedTop != nullptr)
-            return 0;
-    } else {
-        unsigned char* Data = SavedChunk->Data();
-        unsigned char* Limit = SavedChunk == Stack.TopChunk ? Stack.Top : Data + SavedChunk->DataSize;
-        if (Address(SavedTop) < Address(Data) || Address(SavedTop) > Address(Limit))
-            return 0;
-    }
+    if (SavedChunk == nullptr)
+        return SavedTop == nullptr ? 1 : 0;
+    unsigned char* Data = SavedChunk->Data();
+    unsigned char* Limit = SavedChunk == Stack.TopChunk ? Stack.Top : Data + SavedChunk->DataSize;
+    return Address(SavedTop) < Address(Data) || Address(SavedTop) > Address(Limit) ? 0 : 1;
+}
+
+void FMemMark::Pop()
+{
+    if (!CanPop())
+        return;
+    FMemStack& Stack = *Mem;
     if (SavedChunk != Stack.TopChunk)
         Stack.FreeChunks(SavedChunk);
     Stack.Top = SavedTop;
-    return 1;
 }
 
 } // namespace Tolvane

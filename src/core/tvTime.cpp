@@ -2,6 +2,7 @@
 #include "base/tvPrelude.h"
 #include "tvCore/core/tvTime.h"
 #include "tvCore/core/tvGlobals.h"
+#include "core/tvHighTime.h"
 #include "platform/tvPlatformClock.h"
 
 namespace Tolvane {
@@ -14,7 +15,7 @@ std::atomic<bool> GTimerPeriodRaised{false};
 constexpr double GSecondsPerNanosecond = 1.0e-9;
 } // namespace
 
-double appGetHightSystemTime()
+double HighSystemTime()
 {
     const std::uint64_t Now = Platform::MonotonicNanoseconds();
     std::uint64_t Base = GHighTimeBase.load(std::memory_order_relaxed);
@@ -26,6 +27,8 @@ double appGetHightSystemTime()
     // A thread that lost the race may hold a reading older than the base it adopted.
     return Now > Base ? static_cast<double>(Now - Base) * GSecondsPerNanosecond : 0.0;
 }
+
+double appGetHightSystemTime() { return HighSystemTime(); }
 
 tvULong appGetTimeTick()
 {

@@ -91,9 +91,9 @@ FCoords& FCoords::operator*=(const FScale& S)
     return *this;
 }
 
-FCoords FCoords::Transpose() const
+FCoords& FCoords::Transpose()
 {
-    return FCoords(-FVector3(Origin | XAxis, Origin | YAxis, Origin | ZAxis), FVector3(XAxis.X, YAxis.X, ZAxis.X),
+    return *this = FCoords(-FVector3(Origin | XAxis, Origin | YAxis, Origin | ZAxis), FVector3(XAxis.X, YAxis.X, ZAxis.X),
                    FVector3(XAxis.Y, YAxis.Y, ZAxis.Y), FVector3(XAxis.Z, YAxis.Z, ZAxis.Z));
 }
 
@@ -105,14 +105,15 @@ FMatrix FCoords::Matrix() const
                    -(Origin | XAxis), -(Origin | YAxis), -(Origin | ZAxis), 1.0f);
 }
 
-FCoords FCoords::ApplyPivot(const FCoords& C) const
+FCoords& FCoords::ApplyPivot(const FCoords& C)
 {
-    return FCoords(C.Origin + Origin.TransformVectorBy(C), FVector3(XAxis | C.XAxis, YAxis | C.XAxis, ZAxis | C.XAxis),
+    // Built whole before it is stored: C may be this frame.
+    return *this = FCoords(C.Origin + Origin.TransformVectorBy(C), FVector3(XAxis | C.XAxis, YAxis | C.XAxis, ZAxis | C.XAxis),
                    FVector3(XAxis | C.YAxis, YAxis | C.YAxis, ZAxis | C.YAxis),
                    FVector3(XAxis | C.ZAxis, YAxis | C.ZAxis, ZAxis | C.ZAxis));
 }
 
-FCoords FCoords::PivotInverse() const
+FCoords& FCoords::PivotInverse()
 {
     // Rows of the cofactor matrix of A (rows XAxis, YAxis, ZAxis), transposed: the columns of
     // the adjugate are the cross products of pairs of rows.
@@ -126,7 +127,7 @@ FCoords FCoords::PivotInverse() const
         R.ZAxis = FVector3(C0.Z, C1.Z, C2.Z) * InvDet;
     }
     R.Origin = FVector3(-(Origin | R.XAxis), -(Origin | R.YAxis), -(Origin | R.ZAxis));
-    return R;
+    return *this = R;
 }
 
 FRotator FCoords::OrthoRotation() const

@@ -34,13 +34,19 @@ int FNurbsCurve::Resolve(int Index) const
 int FNurbsCurve::AddControlPoint(const FVector3& Point, float Weight, int Index)
 {
     const int Count = ControlPoints.Num();
+    // An index past the end grows both arrays to it first, with zero points and weights, as
+    // array insertion does; only negative indices (other than -1) are refused.
     const int At = Index == -1 ? Count : Index;
-    if (At < 0 || At > Count)
+    if (At < 0)
         return 0;
     if (!ControlPoints.InsertAt(At, Point))
         return 0;
     if (!Weights.InsertAt(At, Weight)) {
-        ControlPoints.RemoveAt(At);  // keep the two arrays the same length
+        // Keep the two arrays the same length: undo the insertion, or the growth past the end.
+        if (At < Count)
+            ControlPoints.RemoveAt(At);
+        else
+            ControlPoints.SetSize(Count);
         return 0;
     }
     return 1;

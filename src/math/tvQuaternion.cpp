@@ -14,6 +14,7 @@ using namespace MathPrivate;
 namespace {
 
 constexpr FQuaternion IdentityQuat(0.0f, 0.0f, 0.0f, 1.0f);
+constexpr float FormulaMinTrace = -0.99f;
 
 // The table entry for an angle index given in 65536ths of a turn.
 float TableAt(unsigned Index) { return __TriTable[(Index >> 2) & (TRI_TABLE_SIZE - 1)]; }
@@ -62,9 +63,8 @@ FQuaternion FQuaternion::SafeNormal() const
 
 FQuaternion FQuaternion::StaticRotation(const FVector3& Axis, int Angle)
 {
+    // A zero axis stays zero: (0, 0, 0, cos(angle/2)), as the formula gives.
     const FVector3 Unit = Axis.SafeNormal();
-    if (Unit.IsZero())
-        return IdentityQuat;
     const int Half = Angle / 2;  // truncate(angle x 0.5), exact in integers
     const float S = TableSin(Half);
     const float C = TableCos(Half);
@@ -88,8 +88,7 @@ FQuaternion FQuaternion::FQuatToAngAxis() const
     const float S = SquareSin > 0.0f ? std::sqrt(SquareSin) : 0.0f;
     if (!(S >= SmallSquared))
         return FQuaternion(0.0f, 0.0f, 1.0f, 0.0f);
-    const float InvS = 1.0f / S;
-    return FQuaternion(X * InvS, Y * InvS, Z * InvS, 2.0f * std::acos(W));
+    return FQuaternion(X / S, Y / S, Z / S, 2.0f * std::acos(W));
 }
 
 FQuaternion FQuaternion::StaticFromRotator(const FRotator& R)
@@ -104,13 +103,14 @@ FQuaternion& FQuaternion::FromRotator(const FRotator& R) { return *this = Static
 
 FQuaternion FQuaternion::StaticFromMatrix(const FMatrix& M)
 {
-    // The scalar-part formula while the trace is at least every diagonal element: then W is the
-    // largest component (at least one half for a rotation) and the divisions are well
-    // conditioned. Near and beyond a half turn (trace -1, where the square root is undefined)
-    // the largest diagonal element leads instead (the largest of X, Y, Z), and W is kept
-    // non-negative as the formula keeps it.
+    // The scalar-part formula for every trace above -0.99 (W above 0.05), where it is defined
+    // and its float result is good to about 1e-6. Closer to a half turn its divisions by W
+    // magnify the matrix's rounding without bound (a table half turn, W 1.5e-7, came out as
+    // (0.0004, 0.0004, 0, 0.0002), no rotation at all); there, at -1 where the root is
+    // undefined, and for NaN, the largest diagonal element leads instead (the largest of X, Y,
+    // Z), and W is kept non-negative as the formula keeps it.
     const float Trace = M.M[0][0] + M.M[1][1] + M.M[2][2];
-    if (Trace >= M.M[0][0] && Trace >= M.M[1][1] && Trace >= M.M[2][2]) {
+    if (Trace > FormulaMinTrace) {
         const float W = std::sqrt(Trace + 1.0f) * 0.5f;
         const float K = 0.25f / W;
         return FQuaternion((M.M[2][1] - M.M[1][2]) * K, (M.M[0][2] - M.M[2][0]) * K, (M.M[1][0] - M.M[0][1]) * K, W);
@@ -188,9 +188,9 @@ FQuaternion FQuaternion::StaticSlerp(const FQuaternion& A, const FQuaternion& B,
         // Cos lies in 0..0.999 here, so the angle is between 0.045 and pi/2 and its table
         // sine is never 0.
         const float Omega = std::acos(Cos);
-        const float InvSin = 1.0f / TableSinOfRadians(Omega);
-        WeightA = TableSinOfRadians((1.0f - T) * Omega) * InvSin;
-        WeightB = TableSinOfRadians(T * Omega) * InvSin;
+        const float SinOmega = TableSinOfRadians(Omega);
+        WeightA = TableSinOfRadians((1.0f - T) * Omega) / SinOmega;
+        WeightB = TableSinOfRadians(T * Omega) / SinOmega;
     }
     return FQuaternion(A.X * WeightA + To.X * WeightB, A.Y * WeightA + To.Y * WeightB, A.Z * WeightA + To.Z * WeightB,
                        A.W * WeightA + To.W * WeightB);

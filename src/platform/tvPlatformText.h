@@ -17,10 +17,11 @@ TVCORE_INTERNAL_BEGIN
 //   0 or below -1 fails.
 // - DestLength 0: nothing is written; the result is the room the text needs.
 // - The result is the number of units (or bytes) written; 0 on failure: a null source,
-//   too little room (what fits is written), or input that is not valid in its encoding
-//   (a malformed byte sequence, a lone surrogate).
-// - Characters that the narrow code page cannot hold become '?', as the system's default
-//   character does.
+//   too little room (what fits is written), an unknown code page.
+// - Narrow text that does not decode becomes U+FFFD in UTF-8, the code page's default
+//   character elsewhere (U+30FB in 932, '?' otherwise); a lone surrogate, and a character
+//   the narrow code page cannot hold, become its default character (U+FFFD's bytes in UTF-8,
+//   '?' elsewhere).
 // Code page 0 is the library's ANSI code page setting; 65001 is UTF-8.
 constexpr unsigned GCodePageAnsi = 0;
 constexpr unsigned GCodePageUtf8 = 65001;

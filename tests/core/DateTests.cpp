@@ -48,16 +48,16 @@ TEST(DateTime, ConstructionAndEquality)
         EXPECT_FALSE(D == Other);
 }
 
-// A year is a leap year when divisible by 4 and not by 100, so 2000 is not one: February 2000
-// has 28 days, and every operation agrees with that.
-TEST(DateTime, LeapYearRuleLeavesOutEveryCenturyIncluding2000)
+// The Gregorian rule: divisible by 4 and not by 100, or divisible by 400, so 2000 and 2400 are
+// leap years and 1900 and 2100 are not; every operation agrees with that.
+TEST(DateTime, LeapYearRuleIsGregorian)
 {
     const FCalendar C;
     struct FCase {
         int Year;
         int Leap;
-    } const Years[] = {{2004, 1}, {2020, 1}, {1996, 1}, {2000, 0}, {1900, 0}, {2100, 0}, {2400, 0},
-                       {2021, 0}, {2022, 0}, {4, 1}, {0, 0}, {-4, 1}};
+    } const Years[] = {{2004, 1}, {2020, 1}, {1996, 1}, {2000, 1}, {1900, 0}, {2100, 0}, {2400, 1},
+                       {1600, 1}, {1700, 0}, {2021, 0}, {2022, 0}, {4, 1}, {0, 1}, {-4, 1}, {-100, 0}, {-400, 1}};
     for (const FCase& Case : Years) {
         EXPECT_EQ(C.IsLeapYear(Case.Year), Case.Leap) << Case.Year;
         EXPECT_EQ(C.CalcDaysInThisMonth(Case.Year, 2), 28 + Case.Leap) << Case.Year;
@@ -81,8 +81,9 @@ TEST(DateTime, DayNumbersCountFrom1900)
         tvLong Number;
     } const Cases[] = {
         {1900, 1, 1, 1},       {1900, 12, 31, 365},  {1901, 1, 1, 366},   {1904, 3, 1, 1521},
-        {2000, 2, 28, 36583},  {2000, 3, 1, 36584},  {2001, 1, 1, 36890}, {2022, 6, 27, 44737},
-        {2100, 2, 28, 73107},  {1899, 12, 31, 0},    {1899, 1, 1, -364},
+        {2000, 2, 28, 36583},  {2000, 2, 29, 36584},  {2000, 3, 1, 36585},  {2001, 1, 1, 36891},
+        {2022, 6, 27, 44738},  {2100, 2, 28, 73108},  {2100, 3, 1, 73109},  {1899, 12, 31, 0},
+        {1899, 1, 1, -364},    {1601, 1, 1, -109206},
     };
     for (const FCase& Case : Cases)
         EXPECT_EQ(FCalendar(Case.Year, Case.Month, Case.Day, 0, 0, 0).GetTotalDays(), Case.Number)
@@ -97,13 +98,15 @@ TEST(DateTime, MovingByDaysAcrossMonthsYearsAndFebruary)
         FDateTime Forward;   // From + Days
         FDateTime Backward;  // From - Days
     } const Cases[] = {
-        {Date(2000, 2, 28), 1, Date(2000, 3, 1), Date(2000, 2, 27)},
+        {Date(2000, 2, 28), 1, Date(2000, 2, 29), Date(2000, 2, 27)},
+        {Date(2000, 2, 28), 2, Date(2000, 3, 1), Date(2000, 2, 26)},
+        {Date(2100, 2, 28), 1, Date(2100, 3, 1), Date(2100, 2, 27)},
         {Date(2020, 1, 30), 2, Date(2020, 2, 1), Date(2020, 1, 28)},
         {Date(2020, 12, 31), 1, Date(2021, 1, 1), Date(2020, 12, 30)},
         {Date(2020, 3, 5), 5, Date(2020, 3, 10), Date(2020, 2, 29)},
         {Date(2020, 3, 5), 6, Date(2020, 3, 11), Date(2020, 2, 28)},
         {Date(2021, 1, 1), 1, Date(2021, 1, 2), Date(2020, 12, 31)},
-        {Date(2000, 3, 1), 1, Date(2000, 3, 2), Date(2000, 2, 28)},
+        {Date(2000, 3, 1), 1, Date(2000, 3, 2), Date(2000, 2, 29)},
         {Date(2020, 2, 28), 1, Date(2020, 2, 29), Date(2020, 2, 27)},
         {Date(2020, 1, 1), 366, Date(2021, 1, 1), Date(2018, 12, 31)},
         {Date(1900, 1, 1), 36524, Date(2000, 1, 1), Date(1800, 1, 1)},
@@ -163,7 +166,7 @@ TEST(DateTimeSpan, BorrowsFromTheNextLargerPart)
     } const Cases[] = {
         {{2020, 1, 2, 1, 30, 15}, {2020, 1, 1, 23, 0, 0}, 0, 2, 30, 15},
         {{2020, 1, 2, 0, 0, 0}, {2020, 1, 1, 0, 0, 1}, 0, 23, 59, 59},
-        {{2000, 3, 1, 0, 0, 0}, {2000, 2, 28, 0, 0, 0}, 1, 0, 0, 0},
+        {{2000, 3, 1, 0, 0, 0}, {2000, 2, 28, 0, 0, 0}, 2, 0, 0, 0},
         {{2020, 3, 1, 0, 0, 0}, {2020, 2, 28, 0, 0, 0}, 2, 0, 0, 0},
         {{2021, 1, 1, 12, 0, 0}, {2020, 1, 1, 12, 0, 0}, 366, 0, 0, 0},
         {{2020, 1, 1, 0, 0, 0}, {2020, 1, 2, 0, 0, 0}, -1, 0, 0, 0},
@@ -299,4 +302,18 @@ TEST(DateTime, TextThatDoesNotMatchKeepsTheFieldsReadSoFar)
     };
     for (const FCase& Case : Cases)
         EXPECT_EQ(FDateTime(FString(Case.Text)), Case.Expected) << std::string(Case.Text, Case.Text + std::u16string(Case.Text).size());
+}
+
+TEST(DateTime, DeclaredTextFormsOfAMutableDate)
+{
+    FString Text(u"2022-6-27:11:57:8");
+    const FDateTime Read = Text;  // FDateTime(FString&) converts
+    EXPECT_EQ(Read, FDateTime(2022, 6, 27, 11, 57, 8));
+    FDateTime Mutable(2020, 2, 29, 0, 0, 1);
+    FString Out;
+    Mutable.FormatString(Out);  // the non-constant member
+    EXPECT_EQ(Out, u"2020-2-29:0:0:1");
+    void (FDateTime::*Declared)(FString&) = &FDateTime::FormatString;
+    (Mutable.*Declared)(Out);
+    EXPECT_EQ(Out, u"2020-2-29:0:0:1");
 }

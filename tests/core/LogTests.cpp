@@ -150,6 +150,33 @@ TEST_F(LogFixture, HooksRunInChainOrderEachWithItsOwnArguments)
     EXPECT_EQ(Calls, Expected);
 }
 
+TEST_F(LogFixture, AnIntegerOrNullArgumentIsAValueNotAnArgumentList)
+{
+    std::vector<std::string> Calls;
+    FRecordingHook A("A", &Calls);
+    Log.Hook(&A);
+    Log.Log(u"Cat", u"n=%d", 0);
+    Log.Log(u"Cat", u"p=%p", nullptr);
+    Log.Log(u"Cat", u"c=%d", 'A');
+    ASSERT_EQ(Calls.size(), 3u);
+    EXPECT_EQ(Calls[0], "A|Cat|n=0");
+    EXPECT_EQ(Calls[1], "A|Cat|p=" + std::string(sizeof(void*) * 2, '0'));
+    EXPECT_EQ(Calls[2], "A|Cat|c=65");
+}
+
+TEST_F(LogFixture, AHookAttachedTwiceIsHeardOnce)
+{
+    std::vector<std::string> Calls;
+    FRecordingHook A("A", &Calls), B("B", &Calls);
+    Log.Hook(&A);
+    Log.Hook(&B);
+    Log.Hook(&A);  // already in the chain: ignored
+    Log.Hook(&B);
+    Log.Log(u"Cat", u"once");
+    const std::vector<std::string> Expected = {"B|Cat|once", "A|Cat|once"};
+    EXPECT_EQ(Calls, Expected);
+}
+
 TEST_F(LogFixture, HooksAreCalledOutsideTheLibraryLock)
 {
     // The hook waits for another thread that itself needs the library lock; if the hook ran
@@ -259,6 +286,16 @@ TEST_F(LogFixture, MessageGoesToTheMessageBoxAndNotToTheLog)
     EXPECT_EQ(GBoxes[0], u"Message|3 files|task-modal");
     Log.Close();
     EXPECT_EQ(ReadBytes(PathOf("msg.log")), std::string("\xFF\xFE", 2));
+}
+
+TEST_F(LogFixture, MessageOfAnEmptyFormat)
+{
+    GBoxes.clear();
+    FMessageBoxHandler Saved = appSetMessageBoxHandler(RecordBox);
+    appMsg(u"");
+    appSetMessageBoxHandler(Saved);
+    ASSERT_EQ(GBoxes.size(), 1u);
+    EXPECT_EQ(GBoxes[0], u"Message||task-modal");
 }
 
 TEST(Trace, WritesTheFormattedTextVerbatimToStandardOutput)

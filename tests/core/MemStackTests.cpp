@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 using namespace Tolvane;
@@ -16,6 +18,16 @@ using TestSupport::FScopedMalloc;
 namespace {
 
 std::uintptr_t Address(const void* Ptr) { return reinterpret_cast<std::uintptr_t>(Ptr); }
+
+// Pops a mark and says whether the pop acted (Pop itself returns nothing).
+int Popped(FMemMark& Mark)
+{
+    const int Acted = Mark.CanPop();
+    Mark.Pop();
+    return Acted;
+}
+
+static_assert(std::is_same<decltype(std::declval<FMemMark&>().Pop()), void>::value, "Pop returns nothing");
 
 // A stack over a counting allocator, reset at the end so that every test also checks that no
 // chunk is left behind.
@@ -98,6 +110,21 @@ TEST_F(MemStackTest, ChunksAreOfTheDefaultSizeHeaderIncluded)
     ASSERT_NE(Stack.PushBytes(1, 1), nullptr);
     EXPECT_EQ(Chunks(), 2);
     EXPECT_EQ(Stack.GetByteCount(), (1024 - FMemStack::ChunkHeaderSize) + 1);
+}
+
+TEST_F(MemStackTest, FiguresCountATwelveByteHeaderOnEveryPlatform)
+{
+    // Data size and byte count are the same numbers on 32-bit and 64-bit builds.
+    ASSERT_NE(Stack.PushBytes(16, 4), nullptr);
+    EXPECT_EQ(Stack.TopChunk->DataSize, 1012);
+    EXPECT_EQ(Stack.End - Stack.TopChunk->Data(), 1012);
+    ASSERT_NE(Stack.PushBytes(int(Stack.End - Stack.Top), 1), nullptr);
+    ASSERT_NE(Stack.PushBytes(1, 1), nullptr);
+    EXPECT_EQ(Stack.GetByteCount(), 1013);
+    // The data still starts after the real fields and stays aligned.
+    EXPECT_GE(Stack.TopChunk->Data(), reinterpret_cast<unsigned char*>(Stack.TopChunk) + sizeof(FMemStack::CTaggedMemory));
+    EXPECT_EQ(Address(Stack.TopChunk->Data()) % alignof(std::max_align_t), 0u);
+    std::memset(Stack.TopChunk->Data(), 0x5A, 1012);  // the whole data area is the chunk's (ASan)
 }
 
 TEST_F(MemStackTest, APushLargerThanAChunkGetsAChunkOfItsOwn)
@@ -188,7 +215,7 @@ TEST_F(MemStackTest, PopFreesWhatCameAfterTheMarkAndKeepsWhatCameBefore)
         std::memset(Piece, 0xEE, 50);
     }
     EXPECT_GT(Chunks(), 4);
-    EXPECT_EQ(Mark.Pop(), 1);
+    EXPECT_EQ(Popped(Mark), 1);
     EXPECT_EQ(Stack.Top, Mark.SavedTop);
     EXPECT_EQ(Stack.TopChunk, Mark.SavedChunk);
     EXPECT_EQ(Stack.End, Mark.SavedChunk->Data() + Mark.SavedChunk->DataSize);
@@ -211,11 +238,11 @@ TEST_F(MemStackTest, MarksNestAndAreRefusedOncePoppedPast)
     for (int i = 0; i < 10; ++i)
         Stack.PushBytes(300, 4);
 
-    EXPECT_EQ(Inner.Pop(), 1);
-    EXPECT_EQ(Inner.Pop(), 1) << "popping the same mark again is harmless";
-    EXPECT_EQ(Outer.Pop(), 1);
+    EXPECT_EQ(Popped(Inner), 1);
+    EXPECT_EQ(Popped(Inner), 1) << "popping the same mark again is harmless";
+    EXPECT_EQ(Popped(Outer), 1);
     const FMemStack AtOuter = Stack;
-    EXPECT_EQ(Inner.Pop(), 0) << "its chunks are gone: refused";
+    EXPECT_EQ(Popped(Inner), 0) << "its chunks are gone: refused";
     EXPECT_EQ(Stack.Top, AtOuter.Top);
     EXPECT_EQ(Stack.TopChunk, AtOuter.TopChunk);
 
@@ -224,15 +251,15 @@ TEST_F(MemStackTest, MarksNestAndAreRefusedOncePoppedPast)
     FMemMark SameChunk(Stack);
     Stack.PushBytes(8, 4);
     FMemMark Later(Stack);
-    EXPECT_EQ(SameChunk.Pop(), 1);
-    EXPECT_EQ(Later.Pop(), 0);
+    EXPECT_EQ(Popped(SameChunk), 1);
+    EXPECT_EQ(Popped(Later), 0);
 
-    EXPECT_EQ(Empty.Pop(), 1);
+    EXPECT_EQ(Popped(Empty), 1);
     EXPECT_EQ(Stack.TopChunk, nullptr);
     EXPECT_EQ(Stack.Top, nullptr);
     EXPECT_EQ(Stack.End, nullptr);
     EXPECT_TRUE(Counting.Live.empty());
-    EXPECT_EQ(Outer.Pop(), 0) << "after the stack is emptied";
+    EXPECT_EQ(Popped(Outer), 0) << "after the stack is emptied";
 }
 
 TEST_F(MemStackTest, AMarkHoldingAnotherStacksPositionIsRefused)
@@ -249,14 +276,14 @@ TEST_F(MemStackTest, AMarkHoldingAnotherStacksPositionIsRefused)
     Mine = OtherMark;  // takes the position but stays with Stack
     EXPECT_EQ(Mine.Mem, &Stack);
     const FMemStack Before = Stack;
-    EXPECT_EQ(Mine.Pop(), 0);
+    EXPECT_EQ(Popped(Mine), 0);
     EXPECT_EQ(Stack.Top, Before.Top);
     EXPECT_EQ(Stack.TopChunk, Before.TopChunk);
     EXPECT_EQ(Chunks(), 1);
 
     FMemMark Unbound;
-    EXPECT_EQ(Unbound.Pop(), 0);
-    EXPECT_EQ(OtherMark.Pop(), 1);
+    EXPECT_EQ(Popped(Unbound), 0);
+    EXPECT_EQ(Popped(OtherMark), 1);
     Other.Reset();
 }
 

@@ -68,3 +68,20 @@ TEST(AppTime, AppGetTimeUpdatesTheGlobalClock)
     EXPECT_GT(Now, Before);
     EXPECT_EQ(Now, Time.Seconds);
 }
+
+TEST(Clocks, TheAllocatorsFirstCallSetsTheClocksZero)
+{
+    // In a fresh process: the allocator times its first call with the seconds clock, so the
+    // clock's zero lies before the sleep and the application clock starts well above zero.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            void* Block = GMalloc->Malloc(16);
+            GMalloc->Free(Block);
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            FAppTime Time;
+            Time.Init();
+            std::exit(Time.Seconds >= 0.19f ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}

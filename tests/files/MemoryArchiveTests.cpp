@@ -163,6 +163,20 @@ TEST(MemoryArchive, WriterAlwaysGrowsByTheBytesWrittenAndCoversASeekBeyondTheEnd
     EXPECT_EQ(Writer.IsError(), 0);
 }
 
+TEST(MemoryArchive, WriterTakesSourceBytesFromItsOwnArray)
+{
+    FMemoryWriter Writer(4);
+    const unsigned Word = 0x44332211;
+    Writer << const_cast<unsigned&>(Word);
+    // The array is full: writing its own bytes again grows (and moves) it first.
+    Writer.Serialize(Writer.GetData().GetData(), 4);
+    EXPECT_EQ(Bytes(Writer), (std::vector<unsigned char>{0x11, 0x22, 0x33, 0x44, 0x11, 0x22, 0x33, 0x44}));
+    Writer.Seek(2, SEEK_FromBegin);
+    Writer.Serialize(Writer.GetData().GetData() + 4, 4);
+    EXPECT_EQ(Bytes(Writer), (std::vector<unsigned char>{0x11, 0x22, 0x11, 0x22, 0x33, 0x44, 0x33, 0x44, 0, 0, 0, 0}));
+    EXPECT_EQ(Writer.IsError(), 0);
+}
+
 TEST(MemoryArchive, FlagSetsAndTheFactory)
 {
     FMemoryFileManager Factory;

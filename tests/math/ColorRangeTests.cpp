@@ -1,6 +1,8 @@
 // FColor byte order, conversions and saturating arithmetic; FRange ordering and random draws.
 #include "math/MathTestUtil.h"
 
+#include <type_traits>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -115,3 +117,7 @@ TEST(MathRange, VectorDrawsZThenYThenX)
     std::srand(7);
     EXPECT_EQ(RV.GetRand(), FVector3(X, Y, Z));
 }
+
+// Colours convert from vectors implicitly, as declared.
+static_assert(std::is_convertible<FVector3, FColor>::value, "FColor(FVector3) converts");
+static_assert(std::is_convertible<FVector4, FColor>::value, "FColor(FVector4) converts");

@@ -1,5 +1,6 @@
 // FBezier sampling and FNurbsCurve editing, knots and evaluation.
 #include "math/MathTestUtil.h"
+#include "support/RecordingMalloc.h"
 #include "support/ScopedMalloc.h"
 
 using namespace Tolvane;
@@ -150,7 +151,6 @@ TEST(MathNurbsEditing, IndicesAndTheLastPoint)
     EXPECT_EQ(W, 0.5f);
     ASSERT_EQ(Curve.AddControlPoint(FVector3(0, 0, 0), 2.0f, 0), 1);  // inserted in front
     ASSERT_EQ(Curve.AddControlPoint(FVector3(5, 0, 0), 3.0f, 2), 1);  // at the end
-    EXPECT_EQ(Curve.AddControlPoint(FVector3(7, 0, 0), 1.0f, 4), 0);  // beyond the end
     EXPECT_EQ(Curve.AddControlPoint(FVector3(7, 0, 0), 1.0f, -2), 0);
     EXPECT_EQ(Curve.GetControlPointCount(), 3);
     ASSERT_EQ(Curve.GetControlPoint(0, P, W), 1);
@@ -178,4 +178,35 @@ TEST(MathNurbsEditing, IndicesAndTheLastPoint)
     EXPECT_EQ(Curve.GetMaxDegree(), 1);
     EXPECT_EQ(Curve.GetKnots().Num(), 0);
     EXPECT_EQ(Copy.GetControlPointCount(), 2);
+}
+
+TEST(MathNurbsEditing, AddingPastTheEndFillsTheGapWithZeros)
+{
+    FNurbsCurve Curve;
+    ASSERT_EQ(Curve.AddControlPoint(FVector3(1, 0, 0), 0.5f, -1), 1);
+    EXPECT_EQ(Curve.AddControlPoint(FVector3(7, 0, 0), 3.0f, 3), 1);
+    ASSERT_EQ(Curve.GetControlPointCount(), 4);
+    FVector3 P;
+    float W = 9.0f;
+    for (int i = 1; i <= 2; ++i) {
+        ASSERT_EQ(Curve.GetControlPoint(i, P, W), 1);
+        EXPECT_EQ(P, FVector3(0, 0, 0)) << i;
+        EXPECT_EQ(W, 0.0f) << i;
+    }
+    ASSERT_EQ(Curve.GetControlPoint(3, P, W), 1);
+    EXPECT_EQ(P, FVector3(7, 0, 0));
+    EXPECT_EQ(W, 3.0f);
+    EXPECT_EQ(Curve.AddControlPoint(FVector3(7, 0, 0), 1.0f, -2), 0);
+
+    // The weights refused after the points grew: both arrays keep their length.
+    TestSupport::FRecordingMalloc Refusing;
+    {
+        TestSupport::FScopedMalloc Scope(&Refusing);
+        Refusing.RefuseAfter = 1;
+        EXPECT_EQ(Curve.AddControlPoint(FVector3(8, 0, 0), 1.0f, 40), 0);
+    }
+    EXPECT_EQ(Curve.GetControlPointCount(), 4);
+    EXPECT_EQ(Curve.GetControlPoint(4, P, W), 0);
+    ASSERT_EQ(Curve.GetControlPoint(3, P, W), 1);
+    EXPECT_EQ(W, 3.0f);
 }

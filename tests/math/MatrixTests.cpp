@@ -102,7 +102,7 @@ TEST(MathMatrix, ToRotatorRecoversTheRotatorOfItsMatrix)
     // Table angles resolve 4 units; rounding recovers the angle the table used.
     for (const FRotator& R : MathTest::SampleRotators) {
         const FRotator Back = R.ToMatrix().ToRotator();
-        EXPECT_TRUE(NearRot(Back, R.Clamp(), 4) || NearRot(Back, FRotator(R.Pitch, R.Yaw - 65536, R.Roll), 4))
+        EXPECT_TRUE(NearRot(Back, FRotator(R).Clamp(), 4) || NearRot(Back, FRotator(R.Pitch, R.Yaw - 65536, R.Roll), 4))
             << R.Pitch << " " << R.Yaw << " " << R.Roll;
         EXPECT_TRUE(NearM(Back.ToMatrix(), R.ToMatrix(), 2e-3f));
     }

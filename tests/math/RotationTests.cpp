@@ -3,6 +3,8 @@
 #include "math/MathTestUtil.h"
 
 #include <climits>
+#include <type_traits>
+#include <utility>
 
 using namespace Tolvane;
 using MathTest::Near3;
@@ -30,6 +32,41 @@ TEST(MathRotator, IntegerArithmeticAndClamp)
     const int Values[3] = {4, 5, 6};
     EXPECT_EQ(FRotator(Values), FRotator(4, 5, 6));
 }
+
+TEST(MathRotator, ClampChangesTheRotatorAndReturnsIt)
+{
+    FRotator R(65536, -1, 70000);
+    FRotator& Same = R.Clamp();
+    EXPECT_EQ(&Same, &R);
+    EXPECT_EQ(R, FRotator(0, -1, 4464));
+}
+
+TEST(MathCoords, TransposeAndPivotsChangeTheFrameAndReturnIt)
+{
+    const FCoords Start = FCoords(FVector3(1, 2, 3)) * FRotator(3000, 9000, -2000);
+    FCoords C = Start;
+    EXPECT_EQ(&C.Transpose(), &C);
+    EXPECT_EQ(C.XAxis, FVector3(Start.XAxis.X, Start.YAxis.X, Start.ZAxis.X));
+    EXPECT_EQ(C.Origin, -FVector3(Start.Origin | Start.XAxis, Start.Origin | Start.YAxis, Start.Origin | Start.ZAxis));
+
+    FCoords Inv = Start;
+    EXPECT_EQ(&Inv.PivotInverse(), &Inv);
+    // An orthonormal frame's inverse axes are its transposed axes.
+    EXPECT_TRUE(Near3(Inv.XAxis, C.XAxis, 1e-5f));
+    EXPECT_TRUE(Near3(Inv.ZAxis, C.ZAxis, 1e-5f));
+    const FCoords Pivot(FVector3(10, 0, 0), FVector3(0, 1, 0), FVector3(-1, 0, 0), FVector3(0, 0, 1));
+    FCoords Applied(FVector3(1, 2, 3));  // a vector converts to a frame
+    EXPECT_EQ(&Applied.ApplyPivot(Pivot), &Applied);
+    EXPECT_EQ(Applied.Origin, FVector3(12, -1, 3));
+    FCoords Self = Pivot;
+    Self.ApplyPivot(Self);  // the pivot may be the frame itself
+    EXPECT_EQ(Self.Origin, FVector3(10, -10, 0));
+}
+
+// The declared forms: implicit conversions, and the members that change their object.
+static_assert(std::is_convertible<FVector3, FCoords>::value, "a vector converts to a frame");
+static_assert(std::is_same<decltype(std::declval<FCoords&>().Transpose()), FCoords&>::value, "in place");
+static_assert(std::is_same<decltype(std::declval<FRotator&>().Clamp()), FRotator&>::value, "in place");
 
 TEST(MathRotator, FacingDirectionAndMatrixRows)
 {
@@ -59,7 +96,7 @@ TEST(MathCoords, RotatorFramesMatchTheRotatorMatrix)
         const FCoords Back = FCoords::UnitCoords * R / R;
         EXPECT_TRUE(NearM(Back.Matrix(), FMatrix::Identity, 1e-6f));
         // The inverse frame is the one OrthoRotation reads (truncation loses at most a unit or two).
-        EXPECT_TRUE(NearRot((FCoords::UnitCoords / R).OrthoRotation(), R.Clamp(), 5) ||
+        EXPECT_TRUE(NearRot((FCoords::UnitCoords / R).OrthoRotation(), FRotator(R).Clamp(), 5) ||
                     NearRot((FCoords::UnitCoords / R).OrthoRotation(), FRotator(R.Pitch, R.Yaw - 65536, R.Roll), 5))
             << R.Pitch << " " << R.Yaw << " " << R.Roll;
     }
@@ -71,18 +108,18 @@ TEST(MathCoords, MatrixTransposeAndPivots)
     const FVector3 P(4, -5, 6);
     EXPECT_TRUE(Near3(C.Matrix().TransformVector3(P), P.TransformPointBy(C), 1e-5f));
     // The transposed frame undoes an orthonormal frame.
-    EXPECT_TRUE(Near3(P.TransformPointBy(C).TransformPointBy(C.Transpose()), P, 1e-5f));
+    EXPECT_TRUE(Near3(P.TransformPointBy(C).TransformPointBy(FCoords(C).Transpose()), P, 1e-5f));
 
     // PivotInverse inverts the 3x3 of rows XAxis, YAxis, ZAxis, even when not orthonormal.
     const FCoords Skew(FVector3(1, 2, 3), FVector3(2, 0, 0), FVector3(1, 1, 0), FVector3(0, 0, 4));
-    const FCoords Inv = Skew.PivotInverse();
+    const FCoords Inv = FCoords(Skew).PivotInverse();
     const FMatrix A(2, 0, 0, 0, 1, 1, 0, 0, 0, 0, 4, 0, 0, 0, 0, 1);
     const FMatrix AInv(Inv.XAxis.X, Inv.XAxis.Y, Inv.XAxis.Z, 0, Inv.YAxis.X, Inv.YAxis.Y, Inv.YAxis.Z, 0,
                        Inv.ZAxis.X, Inv.ZAxis.Y, Inv.ZAxis.Z, 0, 0, 0, 0, 1);
     EXPECT_TRUE(NearM(A * AInv, FMatrix::Identity, 1e-6f));
     EXPECT_TRUE(Near3(Inv.Origin, -FVector3(Skew.Origin | Inv.XAxis, Skew.Origin | Inv.YAxis, Skew.Origin | Inv.ZAxis), 0));
     const FCoords Flat(FVector3(1, 0, 0), FVector3(1, 0, 0), FVector3(2, 0, 0), FVector3(0, 0, 1));
-    const FCoords FlatInv = Flat.PivotInverse();
+    const FCoords FlatInv = FCoords(Flat).PivotInverse();
     EXPECT_EQ(FlatInv.XAxis, FVector3(1, 0, 0));
     EXPECT_EQ(FlatInv.YAxis, FVector3(0, 1, 0));
 
@@ -168,7 +205,10 @@ TEST(MathQuaternion, ProductsAndNormalisation)
 TEST(MathQuaternion, RotationsFromAxesAnglesAndRotators)
 {
     EXPECT_TRUE(NearQ(FQuaternion::StaticRotation(FVector3(0, 0, 5), 16384), FQuaternion(0, 0, R2, R2), 1e-6f));
-    EXPECT_EQ(FQuaternion::StaticRotation(FVector3(0, 0, 0), 16384), FQuaternion(0, 0, 0, 1));
+    // A zero axis: the formula's (0, 0, 0, cos(angle/2)).
+    EXPECT_EQ(FQuaternion::StaticRotation(FVector3(0, 0, 0), 16384),
+              FQuaternion(0, 0, 0, FQuaternion::StaticRotation(FVector3(0, 0, 1), 16384).W));
+    EXPECT_EQ(FQuaternion::StaticRotation(FVector3(0, 0, 0), 0), FQuaternion(0, 0, 0, 1));
     // Negative angles: the half angle is truncated toward zero before the table lookup.
     EXPECT_TRUE(NearQ(FQuaternion::StaticRotation(FVector3(1, 0, 0), -16384), FQuaternion(-R2, 0, 0, R2), 1e-6f));
     FQuaternion Q;
@@ -228,6 +268,71 @@ TEST(MathQuaternion, FromMatrixCoversEveryTurn)
     const FQuaternion FromNegative = FQuaternion::StaticFromMatrix(Negative);
     EXPECT_TRUE(std::isfinite(FromNegative.X) && std::isfinite(FromNegative.Y) && std::isfinite(FromNegative.Z) &&
                 std::isfinite(FromNegative.W));
+}
+
+// The scalar-part formula, written out as the reference.
+FQuaternion FormulaFromMatrix(const FMatrix& M)
+{
+    const float W = std::sqrt(M.M[0][0] + M.M[1][1] + M.M[2][2] + 1.0f) * 0.5f;
+    const float K = 0.25f / W;
+    return FQuaternion((M.M[2][1] - M.M[1][2]) * K, (M.M[0][2] - M.M[2][0]) * K, (M.M[1][0] - M.M[0][1]) * K, W);
+}
+
+// The formula for every trace above -0.99; closer to a half turn its divisions by a tiny W
+// would lose the rotation (see FromMatrixCoversEveryTurn), and the largest diagonal leads.
+TEST(MathQuaternion, FromMatrixUsesTheFormulaWhereverItIsAccurate)
+{
+    const FMatrix Turn120X = FQuaternion::StaticRotation(FVector3(1, 0, 0), 21845).ToMatrix();
+    const FQuaternion Q = FQuaternion::StaticFromMatrix(Turn120X);
+    EXPECT_EQ(Q, FormulaFromMatrix(Turn120X));
+    EXPECT_FLOAT_EQ(Q.X, 0.8658978f);
+    const FMatrix Cases[] = {
+        Turn120X * 2.0f,
+        FQuaternion::StaticRotation(FVector3(1, 2, 3), 30000).ToMatrix(),
+        FQuaternion::StaticRotation(FVector3(0, 1, 0), 30500).ToMatrix(),
+        FMatrix(0.5f, 0, 0, 0, 0, -0.9f, 0, 0, 0, 0, -0.5f, 0, 0, 0, 0, 1),  // trace -0.9
+        FQuaternion::StaticRotation(FVector3(1, 1, 0), 30000).ToMatrix(),    // trace about -0.97
+    };
+    for (const FMatrix& M : Cases) {
+        ASSERT_GT(M.M[0][0] + M.M[1][1] + M.M[2][2], -0.99f);
+        EXPECT_EQ(FQuaternion::StaticFromMatrix(M), FormulaFromMatrix(M)) << M.M[0][0];
+    }
+    // Just below: the fall-back, still the rotation to float precision.
+    const FQuaternion Near = FQuaternion::StaticRotation(FVector3(0, 1, 0), 32000);
+    EXPECT_TRUE(NearQ(FQuaternion::StaticFromMatrix(Near.ToMatrix()), Near, 1e-6f));
+}
+
+TEST(MathQuaternion, SlerpAndAngleAxisDivideAsTheFormulasDo)
+{
+    auto TableSinOf = [](float Radians) {
+        const float Index = Radians * 65536.0f / 6.283185f;
+        return __TriTable[(static_cast<unsigned>(static_cast<int>(Index)) >> 2) & (TRI_TABLE_SIZE - 1)];
+    };
+    int Checked = 0;
+    for (int i = 0; i < 60; ++i) {
+        const FQuaternion A = FQuaternion::StaticRotation(FVector3(1.0f + i, 2.0f, 3.0f - i), 1000 + 900 * i);
+        const FQuaternion B = FQuaternion::StaticRotation(FVector3(3.0f, -1.0f + i, 2.0f), 20000 - 250 * i);
+        const float T = 0.013f * i;
+        float Cos = A.X * B.X + A.Y * B.Y + A.Z * B.Z + A.W * B.W;
+        FQuaternion To = B;
+        if (Cos < 0.0f) {
+            Cos = -Cos;
+            To = FQuaternion(-B.X, -B.Y, -B.Z, -B.W);
+        }
+        if (!(1.0f - Cos > 0.001f))
+            continue;
+        const float Omega = std::acos(Cos);
+        const float WA = TableSinOf((1.0f - T) * Omega) / TableSinOf(Omega);
+        const float WB = TableSinOf(T * Omega) / TableSinOf(Omega);
+        const FQuaternion Expected(A.X * WA + To.X * WB, A.Y * WA + To.Y * WB, A.Z * WA + To.Z * WB,
+                                   A.W * WA + To.W * WB);
+        EXPECT_EQ(FQuaternion::StaticSlerp(A, B, T), Expected) << i;
+
+        const float S = std::sqrt(1.0f - A.W * A.W);
+        EXPECT_EQ(A.FQuatToAngAxis(), FQuaternion(A.X / S, A.Y / S, A.Z / S, 2.0f * std::acos(A.W))) << i;
+        ++Checked;
+    }
+    EXPECT_GT(Checked, 40);
 }
 
 TEST(MathQuaternion, AxisOfRotation)

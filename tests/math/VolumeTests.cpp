@@ -2,6 +2,8 @@
 // and transformation by frames and matrices.
 #include "math/MathTestUtil.h"
 
+#include <type_traits>
+
 using namespace Tolvane;
 using MathTest::Near3;
 
@@ -18,6 +20,9 @@ TEST(MathPlane, ThroughPointsAndSignedDistance)
     // From a base point and a normal the normal is kept as given.
     EXPECT_EQ(FPlane(FVector3(1, 1, 1), FVector3(0, 2, 0)), FPlane(0, 2, 0, 2));
     EXPECT_EQ(FPlane(FVector3(0, 1, 0), 4.0f).Flip(), FPlane(0, -1, 0, -4));
+    FPlane Flipped(1, 2, 3, 4);
+    EXPECT_EQ(&Flipped.Flip(), &Flipped);
+    EXPECT_EQ(Flipped, FPlane(-1, -2, -3, -4));  // the plane itself is flipped
     EXPECT_EQ(FPlane(1, 0, 0, 5) ^ FPlane(0, 1, 0, 7), FVector3(0, 0, 1));
     EXPECT_EQ(FPlane(1, 0, 0, 5) ^ FVector3(0, 0, 1), FVector3(0, -1, 0));
 }
@@ -202,3 +207,7 @@ TEST(MathSphere, TransformedByTheLongestRow)
     EXPECT_EQ(FSphere::UnitSphere.GetCenter(), FVector3::Zero);
     EXPECT_EQ(FSphere::UnitSphere.GetRadius(), 1.0f);
 }
+
+// Construction from an int is an implicit conversion, as declared.
+static_assert(std::is_convertible<int, FSphere>::value, "FSphere(int) converts");
+static_assert(std::is_convertible<int, FBox>::value, "FBox(int) converts");

@@ -77,18 +77,47 @@ TEST(CodePage, RoomAndSizeConventions)
     EXPECT_EQ(MultiByteToWide(12345, "abc", 3, Wide, 4), 0) << "an unknown code page";
 }
 
-TEST(CodePage, InvalidInputFailsAndUnmappableCharactersBecomeQuestionMarks)
+TEST(CodePage, UndecodableInputIsReplacedAsTheSystemCallsDoWithFlagsZero)
 {
-    tvWChar Wide[8];
-    EXPECT_EQ(MultiByteToWide(65001, "\xC3", 1, Wide, 8), 0) << "a cut sequence";
-    EXPECT_EQ(MultiByteToWide(65001, "\xC0\x80", 2, Wide, 8), 0) << "an overlong form";
-    EXPECT_EQ(MultiByteToWide(65001, "\xED\xA0\x80", 3, Wide, 8), 0) << "an encoded surrogate";
-    EXPECT_EQ(MultiByteToWide(936, "\xD6", 1, Wide, 8), 0) << "half a double-byte character";
-    char Narrow[8];
-    for (unsigned CodePage : {1252u, 936u, 65001u}) {
-        EXPECT_EQ(WideToMultiByte(CodePage, u"a\xD800", 2, Narrow, 8), 0) << CodePage;
-        EXPECT_EQ(WideToMultiByte(CodePage, u"\xDC00z", 2, Narrow, 8), 0) << CodePage;
+    // One bad byte never loses the text around it: UTF-8 gives U+FFFD for each longest start
+    // of a well-formed sequence, a double-byte code page its default character for a lead
+    // byte with the byte after it (or alone at the end).
+    struct FCase {
+        unsigned CodePage;
+        std::string Narrow;
+        std::u16string Wide;
+        const char* What;
+    } Cases[] = {
+        {65001, "\xC3", u"\uFFFD", "a cut sequence"},
+        {65001, "a\xE2\x82", u"a\uFFFD", "a cut three-byte sequence is one replacement"},
+        {65001, "\xC0\x80", u"\uFFFD\uFFFD", "an overlong form: two bytes that start nothing"},
+        {65001, "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD", "an encoded surrogate"},
+        {65001, "\xC0\x41\x42", u"\uFFFDAB", "a bad lead byte before letters"},
+        {65001, "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD", "past U+10FFFF"},
+        {65001, "\xE2\x28\xA1", u"\uFFFD(\uFFFD", "a broken sequence resumes at the next byte"},
+        {65001, "x\xFFy\xF0\x9F\x98", u"x\uFFFDy\uFFFD", "stray byte, cut four-byte sequence"},
+        {936, "\xD6", u"?", "half a double-byte character"},
+        {936, "\x80", u"\u20AC", "the single euro byte"},
+        {936, "a\x81\x30" "b\xD6\xD0", u"a?b\u4E2D", "a lead byte with a byte that does not pair"},
+    };
+    for (const FCase& C : Cases) {
+        EXPECT_EQ(ToWide(C.CodePage, C.Narrow), C.Wide) << C.What;
+        EXPECT_EQ(MultiByteToWide(C.CodePage, C.Narrow.data(), int(C.Narrow.size()), nullptr, 0), int(C.Wide.size()))
+            << C.What << ": the size query agrees";
     }
+    tvWChar Small[1];
+    EXPECT_EQ(MultiByteToWide(65001, "\xC0\x80", 2, Small, 1), 0) << "room still counts replacements";
+}
+
+TEST(CodePage, LoneSurrogatesAndUnmappableCharactersBecomeTheDefaultCharacter)
+{
+    EXPECT_EQ(ToNarrow(1252, u"a\xD800"), "a?");
+    EXPECT_EQ(ToNarrow(1252, u"\xDC00z"), "?z");
+    EXPECT_EQ(ToNarrow(936, u"a\xD800"), "a?");
+    EXPECT_EQ(ToNarrow(936, u"\xDC00z"), "?z");
+    EXPECT_EQ(ToNarrow(65001, u"a\xD800"), "a\xEF\xBF\xBD");
+    EXPECT_EQ(ToNarrow(65001, u"\xDC00z\xD83D"), "\xEF\xBF\xBDz\xEF\xBF\xBD");
+    EXPECT_EQ(WideToMultiByte(65001, u"\xDC00", 1, nullptr, 0), 3);
     EXPECT_EQ(ToNarrow(1252, u"a\u4E2Db\U0001F600c"), "a?b?c");
     EXPECT_EQ(ToNarrow(936, u"a\u00C0b"), "a?b");
 }

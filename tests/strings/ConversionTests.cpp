@@ -86,8 +86,11 @@ TEST_F(AnsiConversion, AnsiToUnicodeCountsBytesAndShowsTheErrorBox)
     EXPECT_EQ(GFlags, MESSAGEBOX_IconInformation);
 
     ASSERT_EQ(appSetAnsiCodePage(65001), 1);
-    EXPECT_EQ(appAnsiToUnicode(Wide, "\xff\xfe", 16), 0) << "malformed in the code page";
-    EXPECT_EQ(GBoxes, 2);
+    // Bytes that do not decode are replaced, as the system call does with flags 0: the text
+    // arrives, and no error box.
+    EXPECT_EQ(appAnsiToUnicode(Wide, "a\xff\xfe", 16), 8) << "malformed in the code page";
+    EXPECT_EQ(std::u16string(Wide), u"a\uFFFD\uFFFD");
+    EXPECT_EQ(GBoxes, 1);
 }
 
 TEST_F(AnsiConversion, UnicodeToAnsiCountsBytesSilently)

@@ -81,15 +81,16 @@ TEST_F(NamedPtrArray, SortOrdersByNameAndAddTailMakesTheSearchLinearAgain)
     EXPECT_EQ(Array.BinarySearch(5), &E);
 }
 
-// Names are unsigned: the "no such name" value 0xFFFFFFFF sorts after every real index.
-TEST_F(NamedPtrArray, LargeNamesSortAsUnsignedNumbers)
+// Names compare as signed 32-bit values (the sign of their difference where it does not
+// overflow): 0x80000000 and the "no such name" value 0xFFFFFFFF (-1) sort before 0.
+TEST_F(NamedPtrArray, LargeNamesSortAsSignedNumbers)
 {
     Array.AddTail(0xFFFFFFFFu, &A);
     Array.AddTail(0, &B);
     Array.AddTail(0x80000000u, &C);
     Array.AddTail(7, &D);
     Array.Sort();
-    const tvULong Sorted[] = {0, 7, 0x80000000u, 0xFFFFFFFFu};
+    const tvULong Sorted[] = {0x80000000u, 0xFFFFFFFFu, 0, 7};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(Array.NameAt(i), Sorted[i]);
     EXPECT_EQ(Array.BinarySearch(0xFFFFFFFFu), &A);

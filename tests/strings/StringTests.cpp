@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/CountingMalloc.h"
 #include "support/ScopedMalloc.h"
 
 #include <string>
@@ -526,4 +527,152 @@ TEST(String, EqualityComparesTextNotBuffers)
     EXPECT_TRUE(Inner == FString(u"ab\0c", 4));
     EXPECT_TRUE(Inner != Other);
     EXPECT_FALSE(Inner == u"ab");  // the text ends at its 0, the string does not
+}
+
+TEST(String, FormatVWithNothingReservedNeverWritesTheEmptyRecord)
+{
+    // Each of these gives an estimate of 0 on an empty string.
+    struct FCase {
+        const tvWChar* Format;
+        std::u16string Expected;
+    };
+    FString S;
+    CallFormatV(S, u"");
+    EXPECT_TRUE(IsEmptyRecord(S));
+    CallFormatV(S, u"%n", nullptr);
+    EXPECT_TRUE(IsEmptyRecord(S));
+    CallFormatV(S, u"%.*s", -1, u"abc");
+    EXPECT_EQ(Str(S), u"abc");
+    S.Empty();
+    CallFormatV(S, u"%S", "narrow");
+    EXPECT_EQ(Str(S), u"narrow");
+    const FCase Cases[] = {{u"%ls", u"wide"}, {u"%hs", u"wide"}};
+    for (const FCase& C : Cases) {
+        FString T;
+        if (C.Format[1] == u'h')
+            CallFormatV(T, C.Format, "wide");
+        else
+            CallFormatV(T, C.Format, u"wide");
+        EXPECT_EQ(Str(T), C.Expected);
+    }
+    FString L;
+    CallFormatV(L, u"%lld|%I64d", 5LL, 6LL);
+    EXPECT_EQ(Str(L), u"5|6");
+    EXPECT_EQ(*__GEmptyString, 0);
+    EXPECT_EQ(FString().GetLength(), 0);
+}
+
+TEST(String, FormatWithTextFromItsOwnBuffer)
+{
+    const std::u16string Long(5000, u'q');
+    FString S(Long.c_str());
+    S.Format(u"%s!", static_cast<const tvWChar*>(S));
+    EXPECT_EQ(Str(S), Long + u"!");
+
+    FString V(Long.c_str());
+    CallFormatV(V, u"%s%s", static_cast<const tvWChar*>(V), static_cast<const tvWChar*>(V));
+    EXPECT_EQ(Str(V), Long + Long);
+
+    FString Small(u"ab");
+    CallFormatV(Small, u"%s-%s", static_cast<const tvWChar*>(Small), static_cast<const tvWChar*>(Small));
+    EXPECT_EQ(Str(Small), u"ab-ab");
+    FString Wide(u"wide");
+    CallFormatV(Wide, u"%ls%ls", static_cast<const tvWChar*>(Wide), static_cast<const tvWChar*>(Wide));
+    EXPECT_EQ(Str(Wide), u"widewide");
+
+    // The format itself from the buffer.
+    FString F(u"%5000d");
+    F.Format(F, 1);
+    EXPECT_EQ(F.GetLength(), 5000);
+    EXPECT_EQ(F[4999], u'1');
+    FString G(u"<%d>");
+    CallFormatV(G, G, 42);
+    EXPECT_EQ(Str(G), u"<42>");
+}
+
+TEST(String, FormatVEstimateReadsNoMoreThanThePrecision)
+{
+    // Three units and no terminator: reading a fourth would leave the block (ASan).
+    tvWChar* Unterminated = static_cast<tvWChar*>(GMalloc->Malloc(3 * sizeof(tvWChar)));
+    Unterminated[0] = u'a';
+    Unterminated[1] = u'b';
+    Unterminated[2] = u'c';
+    FString S;
+    CallFormatV(S, u"[%.3s]", Unterminated);
+    EXPECT_EQ(Str(S), u"[abc]");
+    GMalloc->Free(Unterminated);
+}
+
+TEST(String, FormatVOfALongLiteralFormatGivesItsText)
+{
+    // The estimate of a literal of N units is N(N+1)/2, beyond any buffer from 65,536 units:
+    // the text is then formatted at its exact length.
+    std::u16string Literal(70000, u'x');
+    Literal += u"%d";
+    FString S(u"old");
+    CallFormatV(S, Literal.c_str(), 7);
+    EXPECT_EQ(S.GetLength(), 70001);
+    EXPECT_EQ(S[70000], u'7');
+    EXPECT_EQ(S[0], u'x');
+}
+
+TEST(String, RefusedPrivateCopiesLeaveTheStringUnchanged)
+{
+    tvtest::FCountingMalloc Counting;
+    // Insert and Replace copy text from their own buffer; the copy is refused here.
+    FString Insert(u"abc"), Old(u"abab"), New(u"abab");
+    Counting.RefuseAll = true;
+    EXPECT_EQ(Insert.Insert(1, static_cast<const tvWChar*>(Insert)), 3);
+    EXPECT_EQ(Str(Insert), u"abc");
+
+    EXPECT_EQ(Old.Replace(static_cast<const tvWChar*>(Old) + 2, u"x"), 0);
+    EXPECT_EQ(Str(Old), u"abab");
+    EXPECT_EQ(New.Replace(u"b", static_cast<const tvWChar*>(New) + 2), 0);
+    EXPECT_EQ(Str(New), u"abab");
+    Counting.RefuseAll = false;
+}
+
+TEST(String, ConcatCopyOfNothingKeepsTheBuffer)
+{
+    tvtest::FCountingMalloc Counting;
+    {
+        FProbe S(u"keep");
+        EXPECT_EQ(Counting.Live, 1);
+        S.ConcatCopy(0, u"", 0, u"");
+        EXPECT_EQ(Str(S), u"keep");
+        S.ConcatCopy(-2, u"", 0, nullptr);
+        EXPECT_EQ(Str(S), u"keep");
+    }
+    EXPECT_EQ(Counting.Live, 0);
+}
+
+TEST(StringDataPool, AssignmentGivesEachPoolItsOwnBlock)
+{
+    tvtest::FCountingMalloc Counting;
+    {
+        FStringDataPool A(4, 2);
+        FStringDataPool B(8, 3);
+        tvWChar* First = A.Lock(4);
+        First[0] = u'z';
+        B = A;
+        EXPECT_EQ(Counting.Live, 2);  // B's own block went back, a copy took its place
+        EXPECT_EQ(B.GetItemLen(), 4);
+        tvWChar* FromB = B.Lock(4);
+        ASSERT_NE(FromB, nullptr);
+        EXPECT_NE(FromB, First);      // B hands out its own buffers
+        EXPECT_EQ(B.Lock(1), nullptr);  // the copy had one free item, as A had
+        B.Unlock(FromB);
+        EXPECT_EQ(B.Lock(2), FromB);
+        A.Unlock(First);
+        EXPECT_EQ(A.Lock(4), First);
+        B = *&B;  // itself
+        EXPECT_EQ(B.GetItemLen(), 4);
+        const FStringDataPool C(A);
+        EXPECT_EQ(Counting.Live, 3);
+        FStringDataPool Empty(8, 0);
+        B = Empty;
+        EXPECT_EQ(B.Lock(1), nullptr);
+        EXPECT_EQ(Counting.Live, 2);
+    }
+    EXPECT_EQ(Counting.Live, 0);  // each pool freed exactly its own block
 }

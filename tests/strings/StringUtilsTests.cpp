@@ -50,6 +50,30 @@ TEST(StrToFloat, NarrowsTheDoubleAndSaturatesToInfinity)
     EXPECT_EQ(appStrToFloat(nullptr), 0.0f);
 }
 
+TEST(StrToFloat, TheLargestFloatSurvivesARoundTripThroughText)
+{
+    // Above FLT_MAX but below FLT_MAX + half an ulp, nearest rounding gives FLT_MAX.
+    const float Max = std::numeric_limits<float>::max();
+    struct FCase {
+        const tvWChar* Text;
+        float Expected;
+    };
+    const FCase Cases[] = {
+        {u"3.40282347e38", Max},
+        {u"3.4028235e38", Max},
+        {u"-3.4028235e38", -Max},
+        {u"3.4028235677973362e38", Max},                       // the double just below the tie
+        {u"3.4028235677973366e38", std::numeric_limits<float>::infinity()},     // the tie itself
+        {u"3.5e38", std::numeric_limits<float>::infinity()},
+        {u"-3.5e38", -std::numeric_limits<float>::infinity()},
+    };
+    for (const FCase& C : Cases)
+        EXPECT_EQ(appStrToFloat(C.Text), C.Expected) << std::u16string(C.Text).size();
+    FString Text;
+    Text.Format(u"%.9g", double(Max));
+    EXPECT_EQ(appStrToFloat(Text), Max);
+}
+
 TEST(Trim, LeftMovesThePointerAndRightNeverRemovesTheFirstCharacter)
 {
     char16_t Text[] = u" \t a b \t";

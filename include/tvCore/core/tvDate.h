@@ -52,11 +52,13 @@ public:
         : Year(InYear), Month(InMonth), Day(InDay), Hour(InHour), Minute(InMinute), Second(InSecond) {}
     // Reads "year-month-day:hour:minute:second" (decimal, as FormatString writes it). Fields
     // from the first one that does not match on keep 0.
-    explicit FDateTime(const FString& Text);
+    FDateTime(FString& Text);
+    explicit FDateTime(const FString& Text);  // the same, for a constant text
 
     void SetDateTime(int InYear, int InMonth, int InDay, int InHour, int InMinute, int InSecond);
     // Writes the fields as "%d-%d-%d:%d:%d:%d", e.g. 2022-6-27:11:57:8 (no leading zeros).
-    void FormatString(FString& Out) const;
+    void FormatString(FString& Out);
+    void FormatString(FString& Out) const;  // the same, for a constant date
 
     // The local date and time now, to the second (all fields 0 if the system cannot tell).
     static FDateTime GetTickCount();

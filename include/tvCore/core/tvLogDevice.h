@@ -5,6 +5,7 @@
 #include "tvCore/core/tvBase.h"
 
 #include <cstdarg>
+#include <type_traits>
 
 namespace Tolvane {
 
@@ -44,6 +45,15 @@ public:
 
     void Log(const tvWChar* Category, const tvWChar* Format, ...);
     void Log(const tvWChar* Category, const tvWChar* Format, va_list Args);
+
+    // One integer or null argument is a value for the format, not an argument list: without
+    // this, 0 or nullptr would convert to va_list and pick the list form.
+    template <class T, typename std::enable_if<std::is_integral<T>::value || std::is_null_pointer<T>::value, int>::type = 0>
+    void Log(const tvWChar* Category, const tvWChar* Format, T Value)
+    {
+        void (FLog::*Variadic)(const tvWChar*, const tvWChar*, ...) = &FLog::Log;
+        (this->*Variadic)(Category, Format, Value);
+    }
 };
 
 // The units of the shared formatting buffer, terminator included: longer lines are cut.

@@ -20,9 +20,13 @@ public:
 
         unsigned char* Data() { return reinterpret_cast<unsigned char*>(this + 1); }
     };
-    // Bytes a chunk spends on its header: the data starts this far into the chunk, which keeps
-    // it aligned for any fundamental type.
-    static constexpr int ChunkHeaderSize = static_cast<int>(sizeof(CTaggedMemory));
+    // The header's size in the stack's figures: a chunk of the default size has
+    // DefaultChunkSize - 12 data bytes on every platform. The header's real size (16 bytes on
+    // 64-bit builds, 8 on 32-bit ones) is what the chunk allocates in front of the data, and at
+    // least these 12: the data starts right after the fields, aligned for any fundamental type.
+    static constexpr int ChunkHeaderSize = 12;
+    static constexpr int ChunkHeaderBytes =
+        static_cast<int>(sizeof(CTaggedMemory)) > ChunkHeaderSize ? static_cast<int>(sizeof(CTaggedMemory)) : ChunkHeaderSize;
 
     unsigned char* Top;        // next free byte in the current chunk; null before the first chunk
     unsigned char* End;        // one past the last usable byte of the current chunk
@@ -100,7 +104,10 @@ public:
     // Frees back to the mark. Returns 1, or 0 without touching the stack when the position is
     // not on this mark's stack: a position copied from another stack's mark, a mark already
     // popped past (an older mark was popped first, or the stack was reset), or no stack at all.
-    int Pop();
+    void Pop();
+    // Whether Pop would free back to this mark: 0 for a mark whose position is no longer on its
+    // stack (popped past, taken from another stack's mark, or never set), which Pop ignores.
+    int CanPop() const;
 };
 
 // A block in a chain of fixed-size blocks; the block's data follows the link directly.

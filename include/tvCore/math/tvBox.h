@@ -26,7 +26,7 @@ public:
     // Invalid. Min and Max start at zero here, so that no operation ever reads indeterminate values.
     constexpr FBox() : Flags(0), Min(0.0f, 0.0f, 0.0f), Max(0.0f, 0.0f, 0.0f) {}
     // Invalid, Min = Max = (0, 0, 0).
-    constexpr explicit FBox(int) : Flags(0), Min(0.0f, 0.0f, 0.0f), Max(0.0f, 0.0f, 0.0f) {}
+    constexpr FBox(int) : Flags(0), Min(0.0f, 0.0f, 0.0f), Max(0.0f, 0.0f, 0.0f) {}
     // Valid.
     constexpr FBox(const FVector3& InMin, const FVector3& InMax) : Flags(1), Min(InMin), Max(InMax) {}
     // The bounds of Count points, valid even for none (then Min = Max = (0, 0, 0)). A null

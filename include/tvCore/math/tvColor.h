@@ -23,9 +23,9 @@ public:
         : B(static_cast<unsigned char>(Value)), G(static_cast<unsigned char>(Value >> 8)),
           R(static_cast<unsigned char>(Value >> 16)), A(static_cast<unsigned char>(Value >> 24)) {}
     // Channels of 0..1 scaled to 0..255 (floor, then clamped); A = 255.
-    explicit FColor(const FVector3& V);
+    FColor(const FVector3& V);
     // The same, with A from W.
-    explicit FColor(const FVector4& V);
+    FColor(const FVector4& V);
 
     constexpr operator tvULong() const
     {

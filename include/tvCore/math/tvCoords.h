@@ -21,7 +21,7 @@ public:
     constexpr FCoords(const FVector3& InOrigin, const FVector3& InX, const FVector3& InY, const FVector3& InZ)
         : Origin(InOrigin), XAxis(InX), YAxis(InY), ZAxis(InZ) {}
     // That origin with the unit axes.
-    constexpr explicit FCoords(const FVector3& InOrigin)
+    constexpr FCoords(const FVector3& InOrigin)
         : Origin(InOrigin), XAxis(1.0f, 0.0f, 0.0f), YAxis(0.0f, 1.0f, 0.0f), ZAxis(0.0f, 0.0f, 1.0f) {}
 
     // Origin and axes carried into c's space.
@@ -43,13 +43,14 @@ public:
     FCoords& operator*=(const FScale& S);
     FCoords operator*(const FScale& S) const { FCoords C(*this); return C *= S; }
 
+    // These three change this frame and return it.
     // Axes transposed; the origin carried into the frame and negated.
-    [[nodiscard]] FCoords Transpose() const;
+    FCoords& Transpose();
     // The matrix with v x Matrix() = v.TransformPointBy(*this).
     FMatrix Matrix() const;
-    [[nodiscard]] FCoords ApplyPivot(const FCoords& C) const;
+    FCoords& ApplyPivot(const FCoords& C);
     // The frame of the inverse 3x3 (rows XAxis, YAxis, ZAxis); a singular 3x3 inverts to the unit axes.
-    [[nodiscard]] FCoords PivotInverse() const;
+    FCoords& PivotInverse();
     // Pitch, yaw and roll of an orthonormal frame, truncated toward zero.
     FRotator OrthoRotation() const;
 };

@@ -26,7 +26,15 @@ public:
 
     // p . N - W: the signed distance for a unit normal.
     float PlaneDot(const FVector3& P) const { return P.X * X + P.Y * Y + P.Z * Z - W; }
-    FPlane Flip() const { return FPlane(-X, -Y, -Z, -W); }
+    // Negates all four components of this plane and returns it.
+    FPlane& Flip()
+    {
+        X = -X;
+        Y = -Y;
+        Z = -Z;
+        W = -W;
+        return *this;
+    }
     // Cross product of the normals.
     FVector3 operator^(const FPlane& P) const { return FVector3(X, Y, Z) ^ FVector3(P.X, P.Y, P.Z); }
     FVector3 operator^(const FVector3& V) const { return FVector3(X, Y, Z) ^ V; }

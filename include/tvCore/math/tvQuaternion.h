@@ -47,7 +47,8 @@ public:
     int Normalize();
     FQuaternion SafeNormal() const;
 
-    // The turn by a table angle about an axis (normalised here). A zero axis gives the identity.
+    // The turn by a table angle about an axis (normalised here). A zero axis gives
+    // (0, 0, 0, cos(angle/2)), as the formula does.
     FQuaternion& Rotation(const FVector3& Axis, int Angle);
     static FQuaternion StaticRotation(const FVector3& Axis, int Angle);
     // Reads this as (axis, angle in radians in W) and gives the rotation; the axis is used as given.

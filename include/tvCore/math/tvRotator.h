@@ -38,10 +38,14 @@ public:
     FRotator& operator*=(float F);
     FRotator operator*(float F) const { FRotator R(*this); return R *= F; }
 
-    // Each component's remainder after truncating division by 65536 (-65535..65535).
-    [[nodiscard]] FRotator Clamp() const
+    // Each component becomes its remainder after truncating division by 65536
+    // (-65535..65535); returns this rotator, so R.Clamp() both changes R and gives the value.
+    FRotator& Clamp()
     {
-        return FRotator(Pitch % 65536, Yaw % 65536, Roll % 65536);
+        Pitch %= 65536;
+        Yaw %= 65536;
+        Roll %= 65536;
+        return *this;
     }
 
     // Rows 0, 1, 2: the rotated X, Y and Z axes (table sine and cosine).

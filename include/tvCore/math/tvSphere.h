@@ -16,7 +16,7 @@ public:
 
     FSphere() = default;
     // All four components 0.
-    constexpr explicit FSphere(int) : X(0.0f), Y(0.0f), Z(0.0f), W(0.0f) {}
+    constexpr FSphere(int) : X(0.0f), Y(0.0f), Z(0.0f), W(0.0f) {}
     constexpr FSphere(const FVector3& Center, float Radius) : X(Center.X), Y(Center.Y), Z(Center.Z), W(Radius) {}
 
     FVector3 GetCenter() const { return FVector3(X, Y, Z); }

@@ -71,6 +71,19 @@ void FMemoryWriter::Serialize(void* Data, tvULong Length)
         SetError();
         return;
     }
+    // Source bytes inside the array's own block would move (or be zeroed) with the growth:
+    // they are copied out first.
+    const unsigned char* Source = static_cast<const unsigned char*>(Data);
+    const unsigned char* Block = Bytes.GetData();
+    TArray<unsigned char> Saved;
+    if (Block && Source < Block + Bytes.GetCapacity() && Source + Length > Block) {
+        if (Saved.AddZeroed(static_cast<int>(Length)) < 0) {
+            SetError();
+            return;
+        }
+        std::memcpy(Saved.GetData(), Source, Length);
+        Source = Saved.GetData();
+    }
     if (Gap)
         Bytes.AddZeroed(static_cast<int>(Gap));
     Bytes.AddZeroed(static_cast<int>(Length));
@@ -78,7 +91,7 @@ void FMemoryWriter::Serialize(void* Data, tvULong Length)
         SetError();  // the allocator refused the growth
         return;
     }
-    std::memcpy(Bytes.GetData() + Position, Data, Length);
+    std::memcpy(Bytes.GetData() + Position, Source, Length);
     Position += Length;
 }
 

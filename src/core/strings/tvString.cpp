@@ -149,8 +149,10 @@ void FString::ConcatCopy(int FirstCount, const tvWChar* First, int SecondCount, 
 {
     if (FirstCount < 0) FirstCount = 0;
     if (SecondCount < 0) SecondCount = 0;
-    if (FirstCount > GMaxLength - SecondCount || FirstCount + SecondCount <= 0) {
-        Init();
+    if (FirstCount + SecondCount == 0)
+        return;  // nothing to build: the string keeps its buffer
+    if (FirstCount > GMaxLength - SecondCount) {
+        Init();  // too long to hold: refused like a refused allocation
         return;
     }
     AllocBuffer(FirstCount + SecondCount);

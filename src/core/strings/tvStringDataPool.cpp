@@ -8,6 +8,7 @@
 #include "tvCore/core/tvMalloc.h"
 
 #include <climits>
+#include <cstring>
 
 namespace Tolvane {
 
@@ -43,12 +44,55 @@ FStringDataPool::~FStringDataPool()
     Block = nullptr;
 }
 
+FStringDataPool::FStringDataPool(const FStringDataPool& Other)
+{
+    CopyFrom(Other);
+}
+
 FStringDataPool& FStringDataPool::operator=(const FStringDataPool& Other)
 {
-    FreeList = Other.FreeList;
-    Block = Other.Block;
-    ItemLength = Other.ItemLength;
+    if (this == &Other)
+        return *this;
+    if (Block)
+        GMalloc->Free(Block);
+    Block = nullptr;
+    CopyFrom(Other);
     return *this;
+}
+
+void FStringDataPool::CopyFrom(const FStringDataPool& Other)
+{
+    ItemLength = Other.ItemLength;
+    FreeList = nullptr;
+    const std::size_t Count = Other.ItemCount();
+    if (Count == 0)
+        return;
+    const std::size_t Size = Count * (sizeof(FItem) + std::size_t(ItemLength) * sizeof(tvWChar));
+    GMalloc->PushMallocTag(MALLOC_TAG_STRINGPOOL);
+    Block = GMalloc->Malloc(unsigned(Size));  // the other pool's block had this size
+    GMalloc->PopMallocTag(MALLOC_TAG_STRINGPOOL);
+    if (!Block)
+        return;  // refused: an empty pool, which hands out nothing
+    std::memcpy(Block, Other.Block, Size);
+    // The records point into their own block: rebase every link onto the copy.
+    FItem* Items = static_cast<FItem*>(Block);
+    const FItem* OtherItems = static_cast<const FItem*>(Other.Block);
+    tvWChar* Buffers = reinterpret_cast<tvWChar*>(Items + Count);
+    for (std::size_t i = 0; i < Count; ++i) {
+        Items[i].Self = &Items[i];
+        Items[i].Buffer = Buffers + i * std::size_t(ItemLength);
+        Items[i].Next = OtherItems[i].Next ? &Items[OtherItems[i].Next - OtherItems] : nullptr;
+        Items[i].Pool = this;
+    }
+    FreeList = Other.FreeList ? &Items[Other.FreeList - OtherItems] : nullptr;
+}
+
+std::size_t FStringDataPool::ItemCount() const
+{
+    if (!Block)
+        return 0;
+    const FItem* Items = static_cast<const FItem*>(Block);
+    return std::size_t(reinterpret_cast<const char*>(Items[0].Buffer) - static_cast<const char*>(Block)) / sizeof(FItem);
 }
 
 tvWChar* FStringDataPool::Lock(int Length)
@@ -67,7 +111,7 @@ FStringDataPool::FItem* FStringDataPool::ItemOf(const tvWChar* Buffer) const
         return nullptr;
     FItem* Items = static_cast<FItem*>(Block);
     const tvWChar* First = Items[0].Buffer;
-    const std::size_t Count = std::size_t(reinterpret_cast<const char*>(First) - static_cast<const char*>(Block)) / sizeof(FItem);
+    const std::size_t Count = ItemCount();
     if (Buffer < First)
         return nullptr;
     const std::size_t Offset = std::size_t(Buffer - First);

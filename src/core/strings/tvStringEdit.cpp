@@ -81,6 +81,8 @@ int FString::Insert(int Index, const tvWChar* Source)
         return GetLength();
     if (PointsInside(Source)) {
         const FString Own(Source, Count);  // the buffer may move under the source
+        if (Own.GetLength() != Count)
+            return GetLength();  // the copy was refused: unchanged
         return InsertUnits(Index, Own.Text, Count);
     }
     return InsertUnits(Index, Source, Count);
@@ -145,12 +147,18 @@ int FString::Replace(const tvWChar* Old, const tvWChar* New)
     CopyBeforeWrite();
     // Texts inside this buffer are copied first: the buffer may move and is rewritten.
     FString OldOwn, NewOwn;
+    // A refused copy leaves the string unchanged.
     if (PointsInside(Old)) {
         OldOwn = FString(Old, OldCount);
+        if (OldOwn.GetLength() != OldCount)
+            return 0;
         Old = OldOwn.Text;
     }
     if (New && PointsInside(New)) {
-        NewOwn = FString(New);
+        const int Count = TextLength(New);
+        NewOwn = FString(New, Count);
+        if (NewOwn.GetLength() != Count)
+            return 0;
         New = NewOwn.Text;
     }
     if (!New)

@@ -10,6 +10,7 @@
 #include "core/strings/tvWideRuntime.h"
 
 #include <climits>
+#include <utility>
 
 namespace Tolvane {
 
@@ -36,21 +37,30 @@ inline int ReadDecimal(const tvWChar*& P)
 inline long long AtLeast(long long V, long long Floor) { return V < Floor ? Floor : V; }
 
 // The reservation FormatV makes before formatting: an upper bound for the directives
-// %c %C %s %d %i %o %p %u %x %X %e %g %G %f %n without length modifiers. The walk consumes
-// the arguments on a copy of the list. It stops at anything it cannot read safely (a length
-// modifier, %S, which takes narrow text in a wide format, another conversion, a lone '%'),
-// since reading an argument as the wrong type could run through memory; the text is sized
-// exactly afterwards in any case.
-long long EstimateLength(const tvWChar* Format, va_list Args)
+// %c %C %s %d %i %o %p %u %x %X %e %g %G %f %n without length modifiers, in one walk over the
+// format. The walk consumes the arguments on a copy of the list. It stops at anything it
+// cannot read safely (a length modifier, %S, which takes narrow text in a wide format, another
+// conversion, a lone '%'), since reading an argument as the wrong type could run through
+// memory; the text is sized exactly afterwards in any case.
+struct FEstimate {
+    long long Bound = 0;
+    bool Complete = true;   // every directive was read, so every text argument was seen
+    bool OwnText = false;   // a text argument points into the string being formatted
+};
+
+FEstimate EstimateLength(const tvWChar* Format, va_list Args, const tvWChar* Own, const tvWChar* OwnEnd)
 {
+    FEstimate E;
     va_list Ap;
     va_copy(Ap, Args);
-    long long Bound = 0;
+    // A plain unit adds the units from it to the end of the format: measured once, so the
+    // walk stays linear in the format's length.
+    const tvWChar* const End = Format + Wide::Length(Format);
     for (const tvWChar* P = Format; *P; ) {
         if (*P != u'%' || P[1] == u'%') {
             if (*P == u'%')
                 ++P;  // the second '%' of "%%" counts like a plain character
-            Bound += (long long)Wide::Length(P);
+            E.Bound += (long long)(End - P);
             ++P;
             continue;
         }
@@ -58,7 +68,7 @@ long long EstimateLength(const tvWChar* Format, va_list Args)
         int Width = 0;
         for (; IsFlag(*P); ++P) {
             if (*P == u'#')
-                Bound += 2;
+                E.Bound += 2;
             else if (*P == u'*')
                 Width = va_arg(Ap, int);
         }
@@ -83,7 +93,12 @@ long long EstimateLength(const tvWChar* Format, va_list Args)
             break;
         case u's': {
             const tvWChar* Text = va_arg(Ap, const tvWChar*);
-            Amount = Text ? AtLeast((long long)Wide::Length(Text), 1) : 6;
+            if (Text && Text >= Own && Text <= OwnEnd)
+                E.OwnText = true;
+            // A precision bounds the text: it need not be terminated within it.
+            const std::size_t Length = !Text ? 0
+                : Precision > 0 ? Wide::LengthBounded(Text, std::size_t(Precision)) : Wide::Length(Text);
+            Amount = Text ? AtLeast((long long)Length, 1) : 6;
             break;
         }
         case u'd': case u'i': case u'o': case u'u': case u'x': case u'X':
@@ -108,42 +123,53 @@ long long EstimateLength(const tvWChar* Format, va_list Args)
             (void)va_arg(Ap, void*);
             break;
         default:
+            E.Complete = false;  // outside what the walk reads safely
             va_end(Ap);
-            return Bound;  // outside what the walk reads safely
+            return E;
         }
         if (Conversion == u'c' || Conversion == u'C' || Conversion == u's') {
             if (Precision != 0 && Amount > Precision)
                 Amount = Precision;
             Amount = AtLeast(Amount, Width);
         }
-        Bound += Amount;
+        E.Bound += Amount;
         ++P;
     }
     va_end(Ap);
-    return Bound;
+    return E;
 }
 
 inline int FitLength(long long V) { return V < 0 ? 0 : V > INT_MAX - 1 ? INT_MAX - 1 : int(V); }
 
 } // namespace
 
-void FString::Format(const tvWChar* FormatText, ...)
+// Formats into the 4096-unit working area, or a longer text into a buffer of its own, and
+// only then lets go of the old buffer, so the format and its arguments may come from it.
+void FString::FormatApart(const tvWChar* FormatText, va_list Args)
 {
     // The formatter works on its own copy of the list, so Args serves both passes.
-    va_list Args;
-    va_start(Args, FormatText);
-
     tvWChar Area[GWorkingArea];
     const int Needed = Wide::FormatV(Area, GWorkingArea, FormatText, Args);
     if (Needed < GWorkingArea) {
         // Fits (or the format was unusable: the text before the bad directive is kept).
         *this = static_cast<const tvWChar*>(Area);
-    } else if (tvWChar* Buffer = GetBufferSetLength(Needed)) {
+        return;
+    }
+    FString Result;
+    if (tvWChar* Buffer = Result.GetBufferSetLength(Needed)) {
         Wide::FormatV(Buffer, std::size_t(Needed) + 1, FormatText, Args);
-        ReleaseBuffer(Needed);
+        Result.ReleaseBuffer(Needed);
+        std::swap(Text, Result.Text);  // the old buffer goes with Result
     } else {
         *this = static_cast<const tvWChar*>(Area);  // no room for more: the first 4095 units
     }
+}
+
+void FString::Format(const tvWChar* FormatText, ...)
+{
+    va_list Args;
+    va_start(Args, FormatText);
+    FormatApart(FormatText, Args);
     va_end(Args);
 }
 
@@ -153,9 +179,16 @@ void FString::FormatV(const tvWChar* FormatText, va_list Args)
         Empty();
         return;
     }
-    tvWChar* Buffer = GetBuffer(FitLength(EstimateLength(FormatText, Args)));
-    if (!Buffer)
+    const tvWChar* const OwnEnd = Text + GetAllocLength();
+    const FEstimate Estimate = EstimateLength(FormatText, Args, Text, OwnEnd);
+    // Straight into the reserved buffer only when nothing the formatter reads lies in it;
+    // otherwise, or when the reservation cannot be had, the text is formatted apart.
+    const bool Apart = !Estimate.Complete || Estimate.OwnText || (FormatText >= Text && FormatText <= OwnEnd);
+    tvWChar* Buffer = Apart ? nullptr : GetBuffer(FitLength(Estimate.Bound));
+    if (!Buffer || IsEmptyRecord()) {
+        FormatApart(FormatText, Args);  // also an estimate of 0 on the empty record
         return;
+    }
     int Needed = Wide::FormatV(Buffer, std::size_t(GetAllocLength()) + 1, FormatText, Args);
     if (Needed > GetAllocLength()) {
         if (tvWChar* Larger = GetBuffer(Needed))

@@ -25,11 +25,16 @@ float appStrToFloat(const tvWChar* Text)
     if (!Text)
         return 0.0f;
     const double Value = Wide::ToDouble(Text, nullptr);
-    // Narrowing a double beyond the float range is undefined; the runtime gives infinity.
-    if (Value > static_cast<double>(std::numeric_limits<float>::max()))
-        return std::numeric_limits<float>::infinity();
-    if (Value < -static_cast<double>(std::numeric_limits<float>::max()))
-        return -std::numeric_limits<float>::infinity();
+    // Round to nearest, as the hardware narrows: up to FLT_MAX + half an ulp (2^103, a tie
+    // that rounds to even, i.e. away from FLT_MAX's odd mantissa) the result is FLT_MAX, from
+    // there on infinity. Spelled out, since a double beyond the float range must not be cast.
+    constexpr double Max = static_cast<double>(std::numeric_limits<float>::max());
+    constexpr double Overflow = Max + 0x1p103;
+    const double Magnitude = Value < 0 ? -Value : Value;
+    if (Magnitude >= Overflow)
+        return Value < 0 ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
+    if (Magnitude > Max)
+        return Value < 0 ? -std::numeric_limits<float>::max() : std::numeric_limits<float>::max();
     return static_cast<float>(Value);
 }
 

@@ -54,6 +54,53 @@ inline int CharacterUnits(const tvWChar* Source, std::size_t i, std::size_t Coun
     return Unicode::IsLowSurrogate(Source[i]) ? 0 : 1;
 }
 
+// Text that does not decode is replaced, not refused, as the system calls do with flags 0:
+// by U+FFFD in UTF-8 and by the code page's default Unicode character in the others (the
+// Katakana middle dot in 932, '?' elsewhere). A lone surrogate becomes the narrow default
+// character: U+FFFD's bytes in UTF-8, '?' elsewhere.
+inline tvWChar WideDefault(unsigned Page) { return Page == GCodePageUtf8 ? 0xFFFD : Page == 932 ? 0x30FB : u'?'; }
+
+inline bool IsLeadByte(unsigned Page, unsigned char B)
+{
+    switch (Page) {
+    case 932: return (B >= 0x81 && B <= 0x9F) || (B >= 0xE0 && B <= 0xFC);
+    case 936: case 949: case 950: return B >= 0x81 && B <= 0xFE;
+    default: return false;
+    }
+}
+
+// Bytes one replacement stands for at a position that does not decode: in UTF-8 the longest
+// start of a well-formed sequence there (at least one byte), in a double-byte code page a lead
+// byte with the byte after it, otherwise one byte.
+std::size_t UndecodableBytes(unsigned Page, const unsigned char* P, std::size_t Left)
+{
+    if (Page != GCodePageUtf8)
+        return IsLeadByte(Page, P[0]) && Left >= 2 ? 2 : 1;
+    const unsigned char B = P[0];
+    std::size_t Need;
+    unsigned char Low = 0x80, High = 0xBF;  // the range of the second byte
+    if (B >= 0xC2 && B <= 0xDF) {
+        Need = 1;
+    } else if (B >= 0xE0 && B <= 0xEF) {
+        Need = 2;
+        Low = B == 0xE0 ? 0xA0 : 0x80;
+        High = B == 0xED ? 0x9F : 0xBF;
+    } else if (B >= 0xF0 && B <= 0xF4) {
+        Need = 3;
+        Low = B == 0xF0 ? 0x90 : 0x80;
+        High = B == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 1;
+    }
+    std::size_t N = 1;
+    for (; N <= Need && N < Left; ++N) {
+        const unsigned char C = P[N];
+        if (N == 1 ? (C < Low || C > High) : (C < 0x80 || C > 0xBF))
+            break;
+    }
+    return N;
+}
+
 int Encode1252(tvWChar C)
 {
     if (C < 0x80 || (C >= 0xA0 && C <= 0xFF))
@@ -149,10 +196,10 @@ inline unsigned Resolve(unsigned CodePage)
     return CodePage == GCodePageAnsi ? GAnsiCodePage.load(std::memory_order_relaxed) : CodePage;
 }
 
-// Runs iconv over the whole input, writing through Out. Returns false on invalid input.
-// For the narrow direction, a character the code page cannot hold becomes '?'.
+// Runs iconv over the whole input, writing through Out. Text that does not decode and lone
+// surrogates are replaced (above); a character the code page cannot hold becomes '?'.
 template <class In, class OutUnit>
-bool RunIconv(iconv_t C, const In* Source, std::size_t Count, FOutput<OutUnit>& Out, bool ToWide)
+bool RunIconv(iconv_t C, unsigned Page, const In* Source, std::size_t Count, FOutput<OutUnit>& Out, bool ToWide)
 {
     char* InPtr = const_cast<char*>(reinterpret_cast<const char*>(Source));
     std::size_t InLeft = Count * sizeof(In);
@@ -167,18 +214,29 @@ bool RunIconv(iconv_t C, const In* Source, std::size_t Count, FOutput<OutUnit>& 
             Out.Put(Chunk[i]);
         if (Error == 0 || Error == E2BIG)
             continue;
-        if (ToWide || Error != EILSEQ)
-            return false;  // malformed narrow text, or a character cut off at the end
-        // The narrow direction stopped at a unit: a lone surrogate fails, a character the
-        // code page cannot hold becomes the default character.
+        if (Error != EILSEQ && Error != EINVAL)
+            return false;
+        if (ToWide) {
+            // Malformed narrow text, or a character cut off at the end: one replacement.
+            const std::size_t Bytes = UndecodableBytes(Page, reinterpret_cast<const unsigned char*>(InPtr), InLeft);
+            Out.Put(OutUnit(WideDefault(Page)));
+            InPtr += Bytes;
+            InLeft -= Bytes;
+            continue;
+        }
+        // The narrow direction stopped at a unit: a lone surrogate or a character the code
+        // page cannot hold becomes the default character.
         const tvWChar* At = reinterpret_cast<const tvWChar*>(InPtr);
         const std::size_t Index = std::size_t(At - reinterpret_cast<const tvWChar*>(Source));
         const int Units = CharacterUnits(reinterpret_cast<const tvWChar*>(Source), Index, Count);
-        if (Units == 0)
-            return false;
-        Out.Put(OutUnit('?'));
-        InPtr += Units * sizeof(tvWChar);
-        InLeft -= Units * sizeof(tvWChar);
+        if (Units == 0 && Page == GCodePageUtf8) {
+            for (const char Byte : {'\xEF', '\xBF', '\xBD'})
+                Out.Put(OutUnit(Byte));
+        } else {
+            Out.Put(OutUnit('?'));
+        }
+        InPtr += (Units == 0 ? 1 : Units) * sizeof(tvWChar);
+        InLeft -= (Units == 0 ? 1 : Units) * sizeof(tvWChar);
     }
     // Flush any shift state the narrow side may need.
     if (!ToWide) {
@@ -229,7 +287,7 @@ int MultiByteToWide(unsigned CodePage, const char* Source, int SourceLength, tvW
         return Out.Result();
     }
     const iconv_t C = GConverters.Get(Page, true);
-    if (C == GNoConverter || !RunIconv(C, Source, Count, Out, true))
+    if (C == GNoConverter || !RunIconv(C, Page, Source, Count, Out, true))
         return 0;
     return Out.Result();
 }
@@ -251,16 +309,14 @@ int WideToMultiByte(unsigned CodePage, const tvWChar* Source, int SourceLength, 
     if (Page == GWindows1252) {
         for (std::size_t i = 0; i < Count;) {
             const int Units = CharacterUnits(Source, i, Count);
-            if (Units == 0)
-                return 0;
             const int Byte = Units == 1 ? Encode1252(Source[i]) : -1;
-            Out.Put(char(Byte < 0 ? '?' : Byte));
-            i += std::size_t(Units);
+            Out.Put(char(Byte < 0 ? '?' : Byte));  // a lone surrogate too
+            i += std::size_t(Units == 0 ? 1 : Units);
         }
         return Out.Result();
     }
     const iconv_t C = GConverters.Get(Page, false);
-    if (C == GNoConverter || !RunIconv(C, Source, Count, Out, false))
+    if (C == GNoConverter || !RunIconv(C, Page, Source, Count, Out, false))
         return 0;
     return Out.Result();
 }

@@ -67,7 +67,7 @@ public:
         const FNamedPair* First = Pairs.GetData();
         const FNamedPair* Last = First + Pairs.Num();
         const FNamedPair* Found = std::lower_bound(First, Last, Name,
-            [](const FNamedPair& Pair, tvULong Wanted) { return Pair.Name < Wanted; });
+            [](const FNamedPair& Pair, tvULong Wanted) { return NameBefore(Pair.Name, Wanted); });
         return Found != Last && Found->Name == Name ? static_cast<T*>(Found->Object) : nullptr;
     }
     // The object of the first pair named Name, or null.
@@ -79,12 +79,17 @@ public:
         return nullptr;
     }
     // Puts the pairs in ascending name order (not stable) and sets the sorted flag. Names
-    // compare as unsigned numbers, so even 0xFFFFFFFF sorts last.
+    // compare as signed 32-bit values: the order of their difference wherever it does not
+    // overflow, so 0x80000000 and 0xFFFFFFFF (-1) sort before 0.
     void Sort()
     {
         std::sort(Pairs.begin(), Pairs.end(),
-                  [](const FNamedPair& A, const FNamedPair& B) { return A.Name < B.Name; });
+                  [](const FNamedPair& A, const FNamedPair& B) { return NameBefore(A.Name, B.Name); });
         Flags.SetFlag(SORTED_BY_NAME);
+    }
+    static bool NameBefore(tvULong A, tvULong B)
+    {
+        return static_cast<std::int32_t>(A) < static_cast<std::int32_t>(B);
     }
 
     // Pair access, no bounds check.

@@ -135,6 +135,7 @@ private:
     bool PointsInside(const tvWChar* Pointer) const;
     int InsertUnits(int Index, const tvWChar* Units, int Count);
     bool Regrow(int Capacity);  // moves the text into a buffer of exactly Capacity units
+    void FormatApart(const tvWChar* Format, va_list Args);  // the old buffer outlives the formatting
     void TrimLeftWhile(bool (*Match)(tvWChar, const void*), const void* Context);
     void TrimRightWhile(bool (*Match)(tvWChar, const void*), const void* Context);
 

@@ -10,7 +10,10 @@ class TVCORE_API FStringDataPool {
 public:
     FStringDataPool(int ItemLength, int Count);
     ~FStringDataPool();
-    FStringDataPool& operator=(const FStringDataPool& Other);  // copies the fields: the block is then shared
+    // A copy gets a block of its own with the same buffers, contents and free items, so each
+    // pool frees only its own block.
+    FStringDataPool(const FStringDataPool& Other);
+    FStringDataPool& operator=(const FStringDataPool& Other);
 
     tvWChar* Lock(int Length);         // null when none is free or Length > the item length
     void Unlock(const tvWChar* Buffer);
@@ -33,6 +36,8 @@ private:
     int ItemLength = 0;
 
     FItem* ItemOf(const tvWChar* Buffer) const;  // null for a pointer that is not one of ours
+    std::size_t ItemCount() const;                // records in the block, 0 without one
+    void CopyFrom(const FStringDataPool& Other);  // the block must be freed first
 };
 
 } // namespace Tolvane
