@@ -31,7 +31,8 @@ public:
                 return 0;
             const std::size_t Left = Bytes.size() - Position;
             const std::size_t Count = std::min<std::size_t>(Left, Length);
-            std::memcpy(Data, Bytes.data() + Position, Count);
+            if (Count > 0)
+                std::memcpy(Data, Bytes.data() + Position, Count);
             Position += Count;
             CurrentPos = static_cast<Tolvane::tvULong>(Position);
             return static_cast<int>(Count);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <string>
@@ -130,6 +131,7 @@ TEST_P(TextFiles, LoadingByTheFirstBytes)
         {"UTF-16LE odd last byte dropped", {0xFF, 0xFE, 'A', 0, 'B'}, 1, u"A", false},
         {"UTF-16BE odd last byte dropped", {0xFE, 0xFF, 0, 'A', 'B'}, 1, u"A", true},
         {"only a mark and a 0 unit", {0xFF, 0xFE, 0, 0}, 1, u"", false},
+        {"a mark and one odd byte", {0xFF, 0xFE, 'A'}, 1, u"", false},
         {"Windows-1252 bytes", {0x80, 0xE9, 0x41}, 1, u"\u20AC\u00E9A", false},
         {"UTF-16 surrogate pair", {0xFF, 0xFE, 0x3D, 0xD8, 0x00, 0xDE}, 1, u"\U0001F600", false},
     };
@@ -253,24 +255,29 @@ INSTANTIATE_TEST_SUITE_P(Managers, TextFiles, ::testing::Values("native", "memor
 
 namespace {
 
-// Hands out one reader that claims a size it cannot deliver.
+// Hands out readers that claim a size they cannot deliver: the first bytes come from Start,
+// and no more than 4 bytes arrive in all.
 class FClaimingManager : public FFileManager {
 public:
     int ClaimedSize = 0;
+    const char* Start = "abcd";
     class FReader : public FFileReader {
     public:
-        explicit FReader(int InSize) : Size(InSize) {}
+        FReader(int InSize, const char* InStart) : Size(InSize), Start(InStart) {}
         int GetSize() override { return Size; }
         void Close() override {}
         int Read(void* Data, tvULong Length) override
         {
-            const tvULong Count = Length < 4 ? Length : 4;
-            std::memcpy(Data, "abcd", Count);
+            const tvULong Count = std::min<tvULong>(Length, 4 - Given);
+            std::memcpy(Data, Start + Given, Count);
+            Given += Count;
             return static_cast<int>(Count);
         }
         int Size;
+        const char* Start;
+        tvULong Given = 0;
     };
-    FFileReader* CreateReader(const tvWChar*) override { return new FReader(ClaimedSize); }
+    FFileReader* CreateReader(const tvWChar*) override { return new FReader(ClaimedSize, Start); }
     FFileWriter* CreateWriter(const tvWChar*) override { return nullptr; }
 };
 
@@ -315,39 +322,55 @@ TEST(TextFileAllocation, BuffersAreNamedForTheAllocatorWithTheirSizes)
     FDebugInfoMalloc Recorder;
     {
         TestSupport::FScopedMalloc Use(&Recorder);
-        FString Loaded;
-        EXPECT_EQ(appLoadFileToString(Loaded, u"a"), 1);
-        EXPECT_EQ(appLoadFileToString(Loaded, u"w"), 1);
+        FString Single, Wide;
+        EXPECT_EQ(appLoadFileToString(Single, u"a"), 1);
+        EXPECT_EQ(appLoadFileToString(Wide, u"w"), 1);
     }
+    // Single-byte: the raw bytes (size + 2), then the wide text (a string of size units: its
+    // 12-byte header and size + 1 units). UTF-16: the text goes straight into the string.
     EXPECT_EQ(Recorder.Requests,
-              (std::vector<std::string>{"tvCore_Win32:266:7", "tvCore_Win32:322:12", "tvCore_Win32:266:8"}));
+              (std::vector<std::string>{"tvCore_Win32:266:7", "tvCore_Win32:322:24", "tvCore_Win32:266:18"}));
 }
 
 TEST(TextFileAllocation, SizesThatCannotBeHeldAreRefusedWithoutAWrappedBuffer)
 {
+    constexpr int LargestSingleByte = (INT_MAX - 2) / 2;
+    struct FCase {
+        const char* What;
+        int Size;
+        const char* Start;
+        std::vector<std::string> Requests;
+    };
+    const FCase Cases[] = {
+        {"UTF-16 of the largest int size: one unwrapped request, refused", INT_MAX, "\xFF\xFE" "ab",
+         {"tvCore_Win32:266:" + std::to_string(12ull + 2ull * ((unsigned(INT_MAX) - 2) / 2 + 1))}},
+        {"single-byte whose wide buffer would not fit an int: no request", LargestSingleByte + 1, "abcd", {}},
+        {"the largest single-byte size: asked for, refused", LargestSingleByte, "abcd",
+         {"tvCore_Win32:266:" + std::to_string(unsigned(LargestSingleByte) + 2u)}},
+        {"negative size", -5, "abcd", {}},
+        {"a reader that delivers less than its size", 10, "abcd", {"tvCore_Win32:266:12"}},
+        {"UTF-16 delivered short (a string of 5 units)", 12, "\xFF\xFE" "ab", {"tvCore_Win32:266:24"}},
+    };
     FClaimingManager Claiming;
     FManagerScope Scope(&Claiming);
-    FDebugInfoMalloc Recorder;
-    Recorder.Limit = 1u << 20;
-    FString Loaded(u"keep");
-    {
-        TestSupport::FScopedMalloc Use(&Recorder);
-        // The largest size an int can describe: the buffer asked for is size + 2 exactly.
-        Claiming.ClaimedSize = INT_MAX;
-        EXPECT_EQ(appLoadFileToString(Loaded, u"big"), 0);
-        Claiming.ClaimedSize = -5;
-        EXPECT_EQ(appLoadFileToString(Loaded, u"negative"), 0);
-        // A reader that delivers less than its size: nothing half-read becomes the text.
-        Claiming.ClaimedSize = 10;
-        EXPECT_EQ(appLoadFileToString(Loaded, u"short"), 0);
-        TArray<unsigned char> Bytes;
-        EXPECT_EQ(appLoadFileToArray(Bytes, u"short"), 0);
-        EXPECT_EQ(Bytes.Num(), 0);
+    for (const FCase& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        Claiming.ClaimedSize = Case.Size;
+        Claiming.Start = Case.Start;
+        FDebugInfoMalloc Recorder;
+        Recorder.Limit = 1u << 20;
+        FString Loaded(u"keep");
+        {
+            TestSupport::FScopedMalloc Use(&Recorder);
+            EXPECT_EQ(appLoadFileToString(Loaded, u"any"), 0);
+        }
+        EXPECT_EQ(Text(Loaded), u"keep");
+        EXPECT_EQ(Recorder.Requests, Case.Requests);
     }
-    EXPECT_EQ(Text(Loaded), u"keep");
-    ASSERT_EQ(Recorder.Requests.size(), 2u);
-    EXPECT_EQ(Recorder.Requests[0], "tvCore_Win32:266:" + std::to_string(unsigned(INT_MAX) + 2u));
-    EXPECT_EQ(Recorder.Requests[1], "tvCore_Win32:266:12");
+    Claiming.ClaimedSize = 10;
+    TArray<unsigned char> Bytes;
+    EXPECT_EQ(appLoadFileToArray(Bytes, u"short"), 0);
+    EXPECT_EQ(Bytes.Num(), 0);
 }
 
 TEST(TextFileNative, ReplacesAnExistingFileOnlyWithACompleteOne)

@@ -60,16 +60,27 @@ FFileReader* OpenReader(const tvWChar* FileName)
     return GFileManager && FileName ? GFileManager->CreateReader(FileName) : nullptr;
 }
 
-// Sets Text to the first Units units of Source up to the first 0; false when memory is refused
-// (Text is then unchanged).
-bool SetText(FString& Text, const tvWChar* Source, std::size_t Units)
+// Puts back the text a failed load started to replace; the result is 0.
+int Restore(FString& Text, const FString& Previous)
 {
-    const int Length = static_cast<int>(Wide::LengthBounded(Source, Units));
-    FString Loaded(Source, Length);
-    if (Loaded.GetLength() != Length)
-        return false;
-    Text = Loaded;
-    return true;
+    Text = Previous;
+    return 0;
+}
+
+// Units before the first 0 unit among the first Units, four at a time: a word holds a 0 unit
+// exactly when one of its 16-bit lanes is zero.
+std::size_t FirstZeroUnit(const tvWChar* Text, std::size_t Units)
+{
+    constexpr std::uint64_t Ones = 0x0001000100010001ull;
+    constexpr std::uint64_t Highs = 0x8000800080008000ull;
+    std::size_t i = 0;
+    for (; i + 4 <= Units; i += 4) {
+        std::uint64_t Word;
+        std::memcpy(&Word, Text + i, sizeof(Word));
+        if ((Word - Ones) & ~Word & Highs)
+            break;
+    }
+    return i + Wide::LengthBounded(Text + i, Units - i);
 }
 
 void SwapUnits(unsigned char* Bytes, std::size_t Units)
@@ -113,40 +124,70 @@ int appLoadFileToString(FString& Text, const tvWChar* FileName)
     if (Size <= 2)
         return 0;
     const unsigned int DataSize = static_cast<unsigned int>(Size);
-
-    FBlock Raw;
-    if (!Raw.Allocate(DataSize + 2, GRawBufferLine))
+    unsigned char Mark[2];
+    if (File.Reader->Read(Mark, 2) != 2)
         return 0;
-    const int Got = File.Reader->Read(Raw.Data, DataSize);
-    if (Got != Size)
-        return 0;  // a short read: the file changed or could not be read
-    Raw.Data[DataSize] = 0;
-    Raw.Data[DataSize + 1] = 0;
+    const bool Little = Mark[0] == 0xFF && Mark[1] == 0xFE;
+    const bool Big = Mark[0] == 0xFE && Mark[1] == 0xFF;
 
-    // Whole code units after the mark; an odd last byte is no unit and is dropped.
-    const std::size_t Units = (DataSize - 2) / 2;
-    if (Raw.Data[0] == 0xFF && Raw.Data[1] == 0xFE)
-        return SetText(Text, reinterpret_cast<const tvWChar*>(Raw.Data + 2), Units) ? 1 : 0;
-    if (Raw.Data[0] == 0xFE && Raw.Data[1] == 0xFF) {
-        appLog(TVTEXT("We are changing byte order for file: %s"), FileName);
-        SwapUnits(Raw.Data + 2, Units);
-        return SetText(Text, reinterpret_cast<const tvWChar*>(Raw.Data + 2), Units) ? 1 : 0;
+    // The text is built in the string's own buffer and the previous text is kept aside, so a
+    // file that cannot be read whole leaves the text as it was without a second copy of the
+    // file's contents.
+    const FString Previous(Text);
+    if (Previous.GetLength() != Text.GetLength())
+        return 0;
+
+    if (Little || Big) {
+        // Whole code units after the mark; an odd last byte is no unit and is dropped.
+        const int Units = static_cast<int>((DataSize - 2) / 2);
+        GMalloc->SetDebugInfo(GTextFileSource, GRawBufferLine);
+        tvWChar* Buffer = Units > 0 ? Text.GetBufferSetLength(Units) : nullptr;
+        if (Units > 0 && (!Buffer || Text.GetLength() != Units))
+            return Restore(Text, Previous);
+        // The buffer holds Units + 1 units, room for an odd last byte too.
+        unsigned char Odd[1];
+        void* Into = Units > 0 ? static_cast<void*>(Buffer) : static_cast<void*>(Odd);
+        if (File.Reader->Read(Into, DataSize - 2) != Size - 2)
+            return Restore(Text, Previous);
+        if (Units == 0) {
+            Text = FString();
+            return 1;
+        }
+        if (Big) {
+            appLog(TVTEXT("We are changing byte order for file: %s"), FileName);
+            SwapUnits(reinterpret_cast<unsigned char*>(Buffer), static_cast<std::size_t>(Units));
+        }
+        Text.ReleaseBuffer(static_cast<int>(FirstZeroUnit(Buffer, static_cast<std::size_t>(Units))));
+        return 1;
     }
 
     // Single-byte text in the ANSI code page, up to its first 0 byte. No byte becomes more than
-    // one unit, so the room of size + 1 units always holds the text and its terminator.
+    // one unit, so the wide buffer of size + 1 units always holds the text and its terminator.
     if (Size > GLargestSingleByteFile)
         return 0;
-    const int RoomBytes = 2 * Size + 2;
-    FBlock Wide;
-    if (!Wide.Allocate(static_cast<unsigned int>(RoomBytes), GWideBufferLine))
+    FBlock Raw;
+    if (!Raw.Allocate(DataSize + 2, GRawBufferLine))
         return 0;
-    const int Converted = appAnsiToUnicode(reinterpret_cast<tvWChar*>(Wide.Data),
-                                           reinterpret_cast<const char*>(Raw.Data), RoomBytes);
+    Raw.Data[0] = Mark[0];
+    Raw.Data[1] = Mark[1];
+    if (File.Reader->Read(Raw.Data + 2, DataSize - 2) != Size - 2)
+        return 0;
+    Raw.Data[DataSize] = 0;
+    Raw.Data[DataSize + 1] = 0;
+    GMalloc->SetDebugInfo(GTextFileSource, GWideBufferLine);
+    tvWChar* Wide = Text.GetBufferSetLength(Size);
+    if (!Wide || Text.GetLength() != Size)
+        return Restore(Text, Previous);
+    const int Converted = appAnsiToUnicode(Wide, reinterpret_cast<const char*>(Raw.Data), 2 * Size + 2);
     Raw.Reset();
     if (Converted <= 0)
-        return 0;
-    return SetText(Text, reinterpret_cast<const tvWChar*>(Wide.Data), static_cast<std::size_t>(Size) + 1) ? 1 : 0;
+        return Restore(Text, Previous);
+    const int Length = static_cast<int>(FirstZeroUnit(Wide, static_cast<std::size_t>(Size)));
+    Text.ReleaseBuffer(Length);
+    // Text of several bytes per character: the buffer shrinks to the text.
+    if (Length < Size)
+        Text.FreeExtra();
+    return 1;
 }
 
 int appSaveStringToFile(const FString& Text, const tvWChar* FileName)
