@@ -1,6 +1,7 @@
 // The linear file system: recording a run's opens and reads into a ".lin" file through the
 // native manager, and replaying them from that file alone.
 #include "files/TempFolder.h"
+#include "support/CollectingLogHook.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +15,6 @@ namespace {
 
 typedef std::vector<unsigned char> FBytes;
 
-struct FCollectingHook final : FLogHook {
-    std::vector<std::u16string> Lines;
-    void Log(const tvWChar* Category, const tvWChar* Format, va_list Args) override
-    {
-        FString Line;
-        Line.FormatV(Format ? Format : u"", Args);
-        Lines.push_back(std::u16string(Category ? Category : u"") + u": " + static_cast<const tvWChar*>(Line));
-    }
-};
-
 // Installs a linear manager of one mode as GFileManager, with a log that the test reads, and
 // puts the library-wide state back to off at the end.
 class LinearFiles : public ::testing::Test {
@@ -32,7 +23,7 @@ protected:
     FFileManager* SavedManager = GFileManager;
     FLog* SavedLog = GLog;
     FLog Log;
-    FCollectingHook Hook;
+    TestSupport::FCollectingLogHook Hook;
     std::unique_ptr<FFileManager> Manager;
 
     void SetUp() override

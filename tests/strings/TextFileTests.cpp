@@ -2,6 +2,7 @@
 // memory manager (the functions reach files only through the installed manager).
 #include "files/MemoryFileManager.h"
 #include "files/TempFolder.h"
+#include "support/CollectingLogHook.h"
 #include "support/ScopedMalloc.h"
 
 #include <gtest/gtest.h>
@@ -20,17 +21,6 @@ namespace {
 typedef std::vector<unsigned char> FBytes;
 
 std::u16string Text(const FString& S) { return std::u16string(static_cast<const tvWChar*>(S), S.GetLength()); }
-
-// Collects every log line as "Category: text".
-struct FCollectingHook final : FLogHook {
-    std::vector<std::u16string> Lines;
-    void Log(const tvWChar* Category, const tvWChar* Format, va_list Args) override
-    {
-        FString Line;
-        Line.FormatV(Format ? Format : u"", Args);
-        Lines.push_back(std::u16string(Category ? Category : u"") + u": " + Text(Line));
-    }
-};
 
 // The files the tests use, on whichever manager is installed.
 class FFiles {
@@ -85,7 +75,7 @@ protected:
     FFileManager* SavedManager = nullptr;
     FLog* SavedLog = nullptr;
     FLog Log;
-    FCollectingHook Hook;
+    TestSupport::FCollectingLogHook Hook;
 
     void SetUp() override
     {
