@@ -220,6 +220,7 @@ TEST_F(LinearFiles, ClosedAndOutlivingReadersKeepTheReplayInStepAndNeverReadAnEn
 {
     Folder.Write("a", {1, 2, 3, 4});
     Folder.Write("b", {9});
+    Folder.Write("c", {7, 8, 9, 10});
     Use(LOADINGMODE_Save);
     appLinearFileSystemStart(Path("c").c_str());
     std::unique_ptr<FFileReader> A(Open("a"));
@@ -231,13 +232,17 @@ TEST_F(LinearFiles, ClosedAndOutlivingReadersKeepTheReplayInStepAndNeverReadAnEn
     EXPECT_EQ(A->GetSize(), 0);
     std::unique_ptr<FFileReader> B(Open("b"));
     ReadBytes(*B, 1);
+    std::unique_ptr<FFileReader> C(Open("c"));
+    EXPECT_EQ(C->Read(nullptr, 3), 0);
+    ReadBytes(*C, 1);
+    C.reset();
     appLinearFileSystemEnd();
     // Still alive after End: reads on, records nothing.
     EXPECT_EQ(ReadBytes(*B, 1, &Got), FBytes(1, 0xEE));
     EXPECT_EQ(Got, 0);
     A.reset();
     B.reset();
-    EXPECT_EQ(Folder.Read("c.lin"), (FBytes{1, 4, 0, 0, 0, 1, 2, 0, 0, 1, 1, 0, 0, 0, 9}))
+    EXPECT_EQ(Folder.Read("c.lin"), (FBytes{1, 4, 0, 0, 0, 1, 2, 0, 0, 1, 1, 0, 0, 0, 9, 1, 4, 0, 0, 0, 0, 0, 0, 7}))
         << "what a closed reader did not deliver is recorded as zero bytes";
 
     Use(LOADINGMODE_Load);
@@ -251,6 +256,12 @@ TEST_F(LinearFiles, ClosedAndOutlivingReadersKeepTheReplayInStepAndNeverReadAnEn
     std::unique_ptr<FFileReader> RB(Open("b"));
     ASSERT_NE(RB, nullptr);
     EXPECT_EQ(ReadBytes(*RB, 1), FBytes{9});
+    // A read with no buffer delivers nothing and keeps the replay in step.
+    std::unique_ptr<FFileReader> RC(Open("c"));
+    ASSERT_NE(RC, nullptr);
+    EXPECT_EQ(RC->Read(nullptr, 3), 0);
+    EXPECT_EQ(RC->IsError(), 1);
+    EXPECT_EQ(ReadBytes(*RC, 1), FBytes{7});
     appLinearFileSystemEnd();
     EXPECT_EQ(ReadBytes(*RB, 1, &Got), FBytes(1, 0));
     EXPECT_EQ(Got, 0);

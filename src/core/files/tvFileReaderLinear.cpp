@@ -73,12 +73,26 @@ int FFileReaderLinearLoad::Read(void* Data, tvULong Length)
     if (Length == 0)
         return 0;
     FFileReader* Stream = Channel && !Channel->IsExhausted() ? Channel->GetReader() : nullptr;
-    const int Got = Stream && Data ? Stream->Read(Data, Length) : 0;
+    if (!Data) {
+        // Nowhere to deliver: the recording appended zero bytes for this read, which are
+        // passed over so the replay stays in step.
+        unsigned char Skipped[4096];
+        for (tvULong Left = Length; Stream && Left > 0;) {
+            const tvULong Piece = Left < sizeof(Skipped) ? Left : static_cast<tvULong>(sizeof(Skipped));
+            if (Stream->Read(Skipped, Piece) != static_cast<int>(Piece)) {
+                Channel->MarkExhausted();
+                break;
+            }
+            Left -= Piece;
+        }
+        SetError();
+        return 0;
+    }
+    const int Got = Stream ? Stream->Read(Data, Length) : 0;
     if (Got < 0 || static_cast<tvULong>(Got) != Length) {
         // The recording holds less than asked: no byte that is not in it is handed out, and the
         // rest of the run reads real files.
-        if (Data)
-            std::memset(Data, 0, Length);
+        std::memset(Data, 0, Length);
         SetError();
         if (Channel && Stream)
             Channel->MarkExhausted();
