@@ -110,7 +110,7 @@ int appLoadFileToArray(TArray<unsigned char>& Bytes, const tvWChar* FileName)
         if (File.Reader->IsError())
             return 0;
     }
-    Bytes = static_cast<TArray<unsigned char>&&>(Loaded);
+    Bytes = std::move(Loaded);
     return 1;
 }
 
