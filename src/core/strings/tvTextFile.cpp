@@ -182,7 +182,8 @@ int appLoadFileToString(FString& Text, const tvWChar* FileName)
     Raw.Reset();
     if (Converted <= 0)
         return Restore(Text, Previous);
-    const int Length = static_cast<int>(FirstZeroUnit(Wide, static_cast<std::size_t>(Size)));
+    // The conversion stopped at the first 0 byte and counted its terminator.
+    const int Length = std::min(Converted / 2 - 1, Size);
     Text.ReleaseBuffer(Length);
     // Text of several bytes per character: the buffer shrinks to the text.
     if (Length < Size)
