@@ -12,7 +12,8 @@ namespace Platform {
 // replaced when it exists, read-only or not) in one step, and makes the change itself durable.
 // From and To must lie on one volume (a name beside To is the way to be sure). False when
 // From is missing or not a plain file, To is a directory, or the system refuses; nothing has
-// changed then: From and an existing To are as they were.
+// changed then: From and an existing To are as they were, and the reason is recorded
+// (LastError).
 bool FileReplace(const tvWChar* From, const tvWChar* To);
 
 } // namespace Platform

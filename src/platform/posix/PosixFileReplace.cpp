@@ -2,7 +2,9 @@
 // within one file system), then fsync of the folder so the new name survives a crash.
 #include "base/tvPrelude.h"
 #include "platform/tvPlatformFileReplace.h"
+#include "platform/tvPlatformError.h"
 #include "platform/tvPlatformText.h"
+#include "base/tvPathLimits.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -16,14 +18,18 @@ namespace {
 bool SyncPath(const char* Path, int Flags)
 {
     const int Fd = open(Path, Flags | O_CLOEXEC);
-    if (Fd < 0)
+    if (Fd < 0) {
+        RecordSystemError();
         return false;
+    }
     int Result;
     do
         Result = fsync(Fd);
     while (Result != 0 && errno == EINTR);
     // Some file systems cannot sync a folder; the rename has happened all the same.
     const bool Ok = Result == 0 || errno == EINVAL || errno == EROFS;
+    if (!Ok)
+        RecordSystemError();
     close(Fd);
     return Ok;
 }
@@ -45,18 +51,30 @@ bool FileReplace(const tvWChar* From, const tvWChar* To)
 {
     const FSystemPath Source(From);
     const FSystemPath Target(To);
-    if (!Source.Ok() || !Target.Ok())
+    if (!Source.Ok() || !Target.Ok()) {
+        SetLastError(ENAMETOOLONG);
         return false;
+    }
     struct stat Info;
-    if (lstat(Source.Get(), &Info) != 0 || !S_ISREG(Info.st_mode))
+    if (lstat(Source.Get(), &Info) != 0) {
+        RecordSystemError();
         return false;
-    if (stat(Target.Get(), &Info) == 0 && S_ISDIR(Info.st_mode))
+    }
+    if (!S_ISREG(Info.st_mode)) {
+        SetLastError(EINVAL);
         return false;
+    }
+    if (stat(Target.Get(), &Info) == 0 && S_ISDIR(Info.st_mode)) {
+        SetLastError(EISDIR);
+        return false;
+    }
     if (!SyncPath(Source.Get(), O_RDONLY))
         return false;
-    if (rename(Source.Get(), Target.Get()) != 0)
+    if (rename(Source.Get(), Target.Get()) != 0) {
+        RecordSystemError();
         return false;
-    char Folder[4096];
+    }
+    char Folder[GSystemPathBytes];
     FolderOf(Target.Get(), Folder, sizeof(Folder));
     SyncPath(Folder, O_RDONLY | O_DIRECTORY);
     return true;
