@@ -4,13 +4,14 @@
 #pragma once
 
 #include "tvCore/core/tvTypes.h"
+#include "base/tvCompiler.h"
 
 namespace Tolvane {
 namespace Platform {
 
 // The system error code of the calling thread's last failed seam call (errno values on POSIX,
 // GetLastError values on Windows); 0 when none failed yet.
-int LastError();
+TVCORE_INTERNAL int LastError();
 // Records Code as the calling thread's last error; the services call it where they fail.
 void SetLastError(int Code);
 // Records the system's own current error code (errno, GetLastError) and returns it.

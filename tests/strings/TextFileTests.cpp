@@ -4,6 +4,8 @@
 #include "files/TempFolder.h"
 #include "support/CollectingLogHook.h"
 #include "support/ScopedMalloc.h"
+#include "support/CrashHarness.h"
+#include "base/tvFaultInjection.h"
 
 #include <gtest/gtest.h>
 
@@ -389,4 +391,67 @@ TEST(TextFileNative, ReplacesAnExistingFileOnlyWithACompleteOne)
     EXPECT_FALSE(std::filesystem::exists(Folder.Native("dir.txt.tvsave")));
 
     EXPECT_EQ(appSaveStringToFile(FString(u"x"), Folder.Path(u"no/such/dir/x.txt").c_str()), 0);
+}
+
+TEST(TextFileNative, AFailureAtAnyStepOfASaveKeepsTheOldFile)
+{
+    using Faults::ESystemCall;
+    FTempFolder Folder;
+    ASSERT_TRUE(Folder.Ok());
+    FFileManagerWin Native;
+    FManagerScope Scope(&Native);
+    const FBytes Old = {'o', 'l', 'd'};
+    struct FCase {
+        const char* What;
+        ESystemCall Call;
+        int Error;
+    } Cases[] = {
+        {"the new file cannot be created", ESystemCall::Open, EACCES},
+        {"the disk is full", ESystemCall::Write, ENOSPC},
+        {"the new file cannot reach the disk", ESystemCall::Sync, EIO},
+        {"the rename is refused", ESystemCall::Rename, EXDEV},
+    };
+    for (const FCase& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        Folder.Write("keep.txt", Old);
+        Faults::Clear();
+        Faults::Arm(Case.Call, 1, Case.Error);
+        EXPECT_EQ(appSaveStringToFile(FString(u"new text"), Folder.Path(u"keep.txt").c_str()), 0);
+        Faults::Clear();
+        EXPECT_EQ(Folder.Read("keep.txt"), Old);
+        EXPECT_FALSE(std::filesystem::exists(Folder.Native("keep.txt.tvsave")));
+    }
+}
+
+// A save killed at any of its system calls leaves the old file or the new one, whole.
+TEST(TextFileNative, ASaveKilledAtEveryStepLeavesOldOrNew)
+{
+    using Faults::ESystemCall;
+    FTempFolder Folder;
+    ASSERT_TRUE(Folder.Ok());
+    const FBytes Old(3000, 'o');
+    const std::u16string NewText(100000, u'\u4E2D');
+    FBytes New = {0xFF, 0xFE};
+    for (std::size_t i = 0; i < NewText.size(); ++i) {
+        New.push_back(0x2D);
+        New.push_back(0x4E);
+    }
+    int OldSeen = 0, NewSeen = 0;
+    const int Killed = tvtest::KillAtEveryStep(
+        {ESystemCall::Open, ESystemCall::Write, ESystemCall::Sync, ESystemCall::Rename},
+        [&] { Folder.Write("t.txt", Old); },
+        [&] {
+            FFileManagerWin Native;
+            GFileManager = &Native;
+            appSaveStringToFile(FString(NewText.c_str()), Folder.Path(u"t.txt").c_str());
+        },
+        [&] {
+            const FBytes Now = Folder.Read("t.txt");
+            EXPECT_TRUE(Now == Old || Now == New) << "the file is neither the old text nor the new one";
+            OldSeen += Now == Old;
+            NewSeen += Now == New;
+        });
+    EXPECT_GE(Killed, 4);
+    EXPECT_GT(OldSeen, 0);
+    EXPECT_GT(NewSeen, 0);
 }

@@ -4,6 +4,7 @@
 #include "platform/tvPlatformFileReplace.h"
 #include "platform/tvPlatformError.h"
 #include "platform/tvPlatformText.h"
+#include "base/tvFaultInjection.h"
 #include "base/tvPathLimits.h"
 
 #include <cerrno>
@@ -15,17 +16,29 @@ namespace Tolvane {
 namespace Platform {
 
 namespace {
+// Whether a test made this use of Call fail; errno then holds the reason.
+bool Injected(Faults::ESystemCall Call)
+{
+    int Error = 0;
+    if (Faults::Check(Call, Error) == Faults::EOutcome::Proceed)
+        return false;
+    errno = Error;
+    return true;
+}
+
 bool SyncPath(const char* Path, int Flags)
 {
-    const int Fd = open(Path, Flags | O_CLOEXEC);
+    const int Fd = Injected(Faults::ESystemCall::Open) ? -1 : open(Path, Flags | O_CLOEXEC);
     if (Fd < 0) {
         RecordSystemError();
         return false;
     }
-    int Result;
-    do
-        Result = fsync(Fd);
-    while (Result != 0 && errno == EINTR);
+    int Result = -1;
+    if (!Injected(Faults::ESystemCall::Sync)) {
+        do
+            Result = fsync(Fd);
+        while (Result != 0 && errno == EINTR);
+    }
     // Some file systems cannot sync a folder; the rename has happened all the same.
     const bool Ok = Result == 0 || errno == EINVAL || errno == EROFS;
     if (!Ok)
@@ -70,7 +83,7 @@ bool FileReplace(const tvWChar* From, const tvWChar* To)
     }
     if (!SyncPath(Source.Get(), O_RDONLY))
         return false;
-    if (rename(Source.Get(), Target.Get()) != 0) {
+    if (Injected(Faults::ESystemCall::Rename) || rename(Source.Get(), Target.Get()) != 0) {
         RecordSystemError();
         return false;
     }

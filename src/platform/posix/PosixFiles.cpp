@@ -8,6 +8,7 @@
 #include "base/tvWideText.h"
 #include "base/tvWildcard.h"
 #include "base/tvUnicode.h"
+#include "base/tvFaultInjection.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -42,9 +43,21 @@ tvULong AttributesOf(const struct stat& Info)
 
 bool IsReadOnlyFile(const struct stat& Info) { return !S_ISDIR(Info.st_mode) && (Info.st_mode & S_IWUSR) == 0; }
 
+// Whether a test made this use of Call fail; errno then holds the reason.
+bool Injected(Faults::ESystemCall Call)
+{
+    int Error = 0;
+    if (Faults::Check(Call, Error) == Faults::EOutcome::Proceed)
+        return false;
+    errno = Error;
+    return true;
+}
+
 // Writes all of Buffer, retrying after signals and short writes.
 bool WriteAll(int Fd, const char* Buffer, std::size_t Bytes)
 {
+    if (Injected(Faults::ESystemCall::Write))
+        return false;
     while (Bytes > 0) {
         const ssize_t Done = write(Fd, Buffer, Bytes);
         if (Done < 0 && errno == EINTR)
@@ -236,7 +249,9 @@ tvHandle StreamOpen(const tvWChar* Path, EStreamMode Mode)
     const FSystemPath SystemPath(Path);
     if (!SystemPath.Ok())
         return Failed<tvHandle>(ENAMETOOLONG);
-    FILE* File = std::fopen(SystemPath.Get(), Mode == EStreamMode::ReadBinary ? "rbe" : "wbe");
+    FILE* File = Injected(Faults::ESystemCall::Open)
+                     ? nullptr
+                     : std::fopen(SystemPath.Get(), Mode == EStreamMode::ReadBinary ? "rbe" : "wbe");
     if (!File)
         return Failed<tvHandle>();
     // stdio opens a directory for reading; the Windows runtime refuses it.
@@ -250,12 +265,25 @@ tvHandle StreamOpen(const tvWChar* Path, EStreamMode Mode)
 
 std::size_t StreamRead(tvHandle Stream, void* Buffer, std::size_t Bytes)
 {
+    if (Bytes && Injected(Faults::ESystemCall::Read))
+        return Failed<std::size_t>();
     return Bytes ? std::fread(Buffer, 1, Bytes, AsFile(Stream)) : 0;
 }
 
 std::size_t StreamWrite(tvHandle Stream, const void* Buffer, std::size_t Bytes)
 {
-    return Bytes ? std::fwrite(Buffer, 1, Bytes, AsFile(Stream)) : 0;
+    if (!Bytes)
+        return 0;
+    int Error = 0;
+    switch (Faults::Check(Faults::ESystemCall::Write, Error)) {
+    case Faults::EOutcome::Proceed:
+        return std::fwrite(Buffer, 1, Bytes, AsFile(Stream));
+    case Faults::EOutcome::Short:
+        SetLastError(Error);
+        return std::fwrite(Buffer, 1, Bytes / 2, AsFile(Stream));
+    default:
+        return Failed<std::size_t>(Error);
+    }
 }
 
 bool StreamSeek(tvHandle Stream, std::int64_t Offset, EStreamOrigin Origin)
@@ -266,7 +294,10 @@ bool StreamSeek(tvHandle Stream, std::int64_t Offset, EStreamOrigin Origin)
 
 std::int64_t StreamTell(tvHandle Stream) { return static_cast<std::int64_t>(ftello(AsFile(Stream))); }
 
-bool StreamFlush(tvHandle Stream) { return std::fflush(AsFile(Stream)) == 0; }
+bool StreamFlush(tvHandle Stream)
+{
+    return (!Injected(Faults::ESystemCall::Write) && std::fflush(AsFile(Stream)) == 0) || Failed<bool>();
+}
 
 bool StreamClose(tvHandle Stream) { return !Stream || std::fclose(AsFile(Stream)) == 0; }
 
@@ -314,7 +345,7 @@ bool FileCopy(const tvWChar* From, const tvWChar* To, bool FailIfExists)
     const FSystemPath Target(To);
     if (!Source.Ok() || !Target.Ok())
         return Failed<bool>(ENAMETOOLONG);
-    const int In = open(Source.Get(), O_RDONLY | O_CLOEXEC);
+    const int In = Injected(Faults::ESystemCall::Open) ? -1 : open(Source.Get(), O_RDONLY | O_CLOEXEC);
     if (In < 0)
         return Failed<bool>();
     struct stat SourceInfo;
@@ -326,7 +357,7 @@ bool FileCopy(const tvWChar* From, const tvWChar* To, bool FailIfExists)
     bool Ok = false;
     if (FailIfExists) {
         // The exclusive create is the existence test, so no other writer can slip in between.
-        const int Out = open(Target.Get(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const int Out = Injected(Faults::ESystemCall::Open) ? -1 : open(Target.Get(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (Out >= 0) {
             Ok = CopyContents(In, Out, SourceInfo);
             Ok = CloseChecked(Out) && Ok;
@@ -341,14 +372,14 @@ bool FileCopy(const tvWChar* From, const tvWChar* To, bool FailIfExists)
             // half-written target, and an existing one stays as it was.
             char Temporary[GSystemPathBytes + 32];
             std::snprintf(Temporary, sizeof(Temporary), "%s.tvcopy-XXXXXX", Target.Get());
-            const int Out = mkostemp(Temporary, O_CLOEXEC);
+            const int Out = Injected(Faults::ESystemCall::Open) ? -1 : mkostemp(Temporary, O_CLOEXEC);
             if (Out >= 0) {
                 Ok = CopyContents(In, Out, SourceInfo);
                 // On the disk before the rename, so the name never points at a file that a
                 // crash could leave empty.
-                Ok = Ok && fsync(Out) == 0;
+                Ok = Ok && !Injected(Faults::ESystemCall::Sync) && fsync(Out) == 0;
                 Ok = CloseChecked(Out) && Ok;
-                Ok = Ok && rename(Temporary, Target.Get()) == 0;
+                Ok = Ok && !Injected(Faults::ESystemCall::Rename) && rename(Temporary, Target.Get()) == 0;
                 if (!Ok)
                     unlink(Temporary);
             }
@@ -374,7 +405,8 @@ bool FileDelete(const tvWChar* Path)
 bool DirectoryCreate(const tvWChar* Path)
 {
     const FSystemPath SystemPath(Path);
-    return (SystemPath.Ok() && mkdir(SystemPath.Get(), 0777) == 0) || Failed<bool>();
+    return (SystemPath.Ok() && !Injected(Faults::ESystemCall::CreateDirectory) && mkdir(SystemPath.Get(), 0777) == 0) ||
+           Failed<bool>();
 }
 
 // --- Directory search -------------------------------------------------------------------------

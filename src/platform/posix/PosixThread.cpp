@@ -2,7 +2,9 @@
 // sleeping.
 #include "base/tvPrelude.h"
 #include "platform/tvPlatformThread.h"
+#include "platform/tvPlatformError.h"
 #include "base/tvBaseAlloc.h"
+#include "base/tvFaultInjection.h"
 
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -207,9 +209,14 @@ tvHandle ThreadCreate(FThreadRoutine Routine, void* Argument, bool Suspended)
     pthread_attr_init(&Attributes);
     pthread_attr_setdetachstate(&Attributes, PTHREAD_CREATE_DETACHED);
     pthread_t System;
-    const int Failed = pthread_create(&System, &Attributes, ThreadMain, Slot);
+    int Failed = 0;
+    if (Faults::Check(Faults::ESystemCall::CreateThread, Failed) == Faults::EOutcome::Proceed)
+        Failed = pthread_create(&System, &Attributes, ThreadMain, Slot);
+    else if (Failed == 0)
+        Failed = EAGAIN;
     pthread_attr_destroy(&Attributes);
     if (Failed) {
+        SetLastError(Failed);
         ReleaseSlot(*Slot);
         return nullptr;
     }

@@ -10,3 +10,4 @@
 #include "tvCore/core/files/tvFileFunctions.h"
 #include "tvCore/core/files/tvFileArchiveLinear.h"
 #include "tvCore/core/files/tvFileManagerLinear.h"
+#include "tvCore/core/files/tvMemoryMap.h"
