@@ -67,6 +67,10 @@ int FReplacingWriter::Commit()
         return 1;
     if (Platform::FileReplace(Temporary, Target))
         return 1;
+    // Gone from beside the target: the rename took place and only making the folder's entry
+    // durable failed, so the target holds every byte.
+    if (Platform::FileGetAttributes(Temporary) == Platform::FileAttributesInvalid)
+        return 1;
     Platform::FileDelete(Temporary);
     return 0;
 }

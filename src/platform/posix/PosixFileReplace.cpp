@@ -1,64 +1,86 @@
-// Replacing a file as a whole on POSIX: fsync of the new file, rename over the old one (atomic
-// within one file system), then fsync of the folder so the new name survives a crash.
+// Whole-file replacement on POSIX: fsync of the new file, rename over the old name, fsync of
+// the directory that holds the name.
 #include "base/tvPrelude.h"
+
 #include "platform/tvPlatformFileReplace.h"
-#include "platform/tvPlatformError.h"
-#include "platform/tvPlatformText.h"
 #include "base/tvFaultInjection.h"
+#include "platform/tvPlatformText.h"
+#include "platform/tvPlatformError.h"
 #include "base/tvPathLimits.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Tolvane {
 namespace Platform {
 
 namespace {
-// Whether a test made this use of Call fail; errno then holds the reason.
-bool Injected(Faults::ESystemCall Call)
+
+int OpenRetrying(const char* Path, int Flags)
+{
+    for (;;) {
+        const int Fd = open(Path, Flags | O_CLOEXEC);
+        if (Fd >= 0 || errno != EINTR)
+            return Fd;
+    }
+}
+
+// Whether a test made this use of Call fail (or end the process there); the reason is then
+// recorded as the system's would be.
+bool Refused(Faults::ESystemCall Call)
 {
     int Error = 0;
     if (Faults::Check(Call, Error) == Faults::EOutcome::Proceed)
         return false;
-    errno = Error;
+    SetLastError(Error ? Error : EIO);
     return true;
 }
 
-bool SyncPath(const char* Path, int Flags)
+// fsync of an open path (a file, or a directory opened read-only).
+bool SyncSystemPath(const char* Path, int Flags)
 {
-    const int Fd = Injected(Faults::ESystemCall::Open) ? -1 : open(Path, Flags | O_CLOEXEC);
+    if (Refused(Faults::ESystemCall::Sync))
+        return false;
+    const int Fd = OpenRetrying(Path, Flags);
     if (Fd < 0) {
         RecordSystemError();
         return false;
     }
-    int Result = -1;
-    if (!Injected(Faults::ESystemCall::Sync)) {
-        do
-            Result = fsync(Fd);
-        while (Result != 0 && errno == EINTR);
-    }
-    // Some file systems cannot sync a folder; the rename has happened all the same.
-    const bool Ok = Result == 0 || errno == EINVAL || errno == EROFS;
-    if (!Ok)
-        RecordSystemError();
-    close(Fd);
-    return Ok;
+    const bool Synced = fsync(Fd) == 0 || (RecordSystemError(), false);
+    return (close(Fd) == 0) && Synced;
 }
 
-// The folder part of a system path ("." for a bare name) into Out.
-void FolderOf(const char* Path, char* Out, std::size_t Capacity)
+// The directory part of a system path ("." when it has none); false when it does not fit.
+bool DirectoryOf(const char* Path, char* Out, std::size_t Capacity)
 {
     const char* Slash = std::strrchr(Path, '/');
     if (!Slash) {
-        std::snprintf(Out, Capacity, ".");
-        return;
+        if (Capacity < 2)
+            return false;
+        std::memcpy(Out, ".", 2);
+        return true;
     }
-    const std::size_t Length = Slash == Path ? 1 : static_cast<std::size_t>(Slash - Path);
-    std::snprintf(Out, Capacity, "%.*s", static_cast<int>(Length), Path);
+    const std::size_t Length = (Slash == Path) ? 1 : static_cast<std::size_t>(Slash - Path);
+    if (Length + 1 > Capacity)
+        return false;
+    std::memcpy(Out, Path, Length);
+    Out[Length] = '\0';
+    return true;
 }
+
 } // namespace
+
+bool FileSync(const tvWChar* Path)
+{
+    const FSystemPath SystemPath(Path);
+    if (!SystemPath.Ok()) {
+        SetLastError(ENAMETOOLONG);
+        return false;
+    }
+    return SyncSystemPath(SystemPath.Get(), O_RDONLY);
+}
 
 bool FileReplace(const tvWChar* From, const tvWChar* To)
 {
@@ -68,29 +90,17 @@ bool FileReplace(const tvWChar* From, const tvWChar* To)
         SetLastError(ENAMETOOLONG);
         return false;
     }
-    struct stat Info;
-    if (lstat(Source.Get(), &Info) != 0) {
+    if (!SyncSystemPath(Source.Get(), O_RDONLY))
+        return false;
+    if (Refused(Faults::ESystemCall::Rename))
+        return false;
+    if (rename(Source.Get(), Target.Get()) != 0) {
         RecordSystemError();
         return false;
     }
-    if (!S_ISREG(Info.st_mode)) {
-        SetLastError(EINVAL);
-        return false;
-    }
-    if (stat(Target.Get(), &Info) == 0 && S_ISDIR(Info.st_mode)) {
-        SetLastError(EISDIR);
-        return false;
-    }
-    if (!SyncPath(Source.Get(), O_RDONLY))
-        return false;
-    if (Injected(Faults::ESystemCall::Rename) || rename(Source.Get(), Target.Get()) != 0) {
-        RecordSystemError();
-        return false;
-    }
-    char Folder[GSystemPathBytes];
-    FolderOf(Target.Get(), Folder, sizeof(Folder));
-    SyncPath(Folder, O_RDONLY | O_DIRECTORY);
-    return true;
+    char Directory[GSystemPathBytes];
+    return DirectoryOf(Target.Get(), Directory, sizeof(Directory)) &&
+           SyncSystemPath(Directory, O_RDONLY | O_DIRECTORY);
 }
 
 } // namespace Platform
