@@ -9,6 +9,7 @@ void DemoAllocator();
 void DemoClocks();
 void DemoContainers();
 void DemoFiles();
+void DemoTextFiles();
 void DemoNames();
 void DemoMath();
 void DemoThreads();

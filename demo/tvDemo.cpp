@@ -69,6 +69,7 @@ int main()
     DemoClocks();
     DemoContainers();
     DemoFiles();
+    DemoTextFiles();
     DemoNames();
     DemoMath();
     DemoThreads();

@@ -8,4 +8,6 @@
 #include "tvCore/core/files/tvFileManager.h"
 #include "tvCore/core/files/tvFileManagerWin.h"
 #include "tvCore/core/files/tvFileFunctions.h"
+#include "tvCore/core/files/tvFileArchiveLinear.h"
+#include "tvCore/core/files/tvFileManagerLinear.h"
 #include "tvCore/core/files/tvMemoryMap.h"

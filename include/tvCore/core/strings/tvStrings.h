@@ -13,3 +13,6 @@
 #include "tvCore/core/strings/tvCharConversion.h"
 #include "tvCore/core/strings/tvStringUtils.h"
 #include "tvCore/core/strings/tvParse.h"
+
+// Whole files to strings and byte arrays.
+#include "tvCore/core/strings/tvTextFile.h"
