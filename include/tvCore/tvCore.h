@@ -13,4 +13,5 @@
 #include "tvCore/core/files/tvFiles.h"
 #include "tvCore/core/tvLog.h"
 #include "tvCore/core/tvThreads.h"
+#include "tvCore/img/tvImg.h"
 #include "tvCore/math/tvMath.h"
