@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tvCore/core/tvTypes.h"
+#include "base/tvCompiler.h"
 
 namespace Tolvane {
 namespace Platform {
@@ -19,7 +20,7 @@ namespace Platform {
 // - A file that starts with the byte-order mark FF FE is UTF-16LE; one that starts with
 //   EF BB BF, or whose bytes are valid UTF-8, is UTF-8; any other is in the ANSI code page.
 // - A null Section or Key (the enumeration forms of the system call) gives the default.
-tvULong ProfileGetString(const tvWChar* Section, const tvWChar* Key, const tvWChar* Default, tvWChar* Out,
+TVCORE_INTERNAL tvULong ProfileGetString(const tvWChar* Section, const tvWChar* Key, const tvWChar* Default, tvWChar* Out,
                          tvULong Capacity, const tvWChar* FileName);
 
 } // namespace Platform

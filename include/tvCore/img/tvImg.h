@@ -5,3 +5,4 @@
 #include "tvCore/img/tvImgFileSystem.h"
 #include "tvCore/img/tvImgReaders.h"
 #include "tvCore/img/tvImgAsyncReaders.h"
+#include "tvCore/img/tvImgArchive.h"
