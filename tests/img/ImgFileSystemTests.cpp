@@ -276,3 +276,26 @@ TEST(ImgSettings, ValuesDefaultsAndTruncation)
         EXPECT_EQ(Units, tvULong(Case.Value.size()));
     }
 }
+
+TEST(ImgFormat, TheWorkedExampleByteForByte)
+{
+    FDataRoot Data;
+    ASSERT_TRUE(Data.Folder.Ok());
+    FImgArchiveWriter Writer;
+    ASSERT_EQ(Writer.AddFile(u"Data\\a.txt", "hi", 2), 1);
+    ASSERT_TRUE(Data.Save(Writer));
+    std::vector<unsigned char> Expected(16577, 0);
+    const std::pair<std::size_t, tvULong> Words[] = {
+        {8, 36}, {12, 180}, {16, 180}, {20, 191}, {32, 191}, {132 + 8, 1}, {132 + 28, 2}, {132 + 32, 16575}};
+    for (const auto& Word : Words)
+        ImgTest::SetWord(Expected, Word.first, Word.second);
+    const char Names[] = "DATA\0A.TXT";
+    std::copy(Names, Names + 11, Expected.begin() + 180);
+    for (std::size_t At = 191; At < 191 + 16384; At += 4)
+        ImgTest::SetWord(Expected, At, 0xFFFFFFFFu);
+    ImgTest::SetWord(Expected, 6899, 1);
+    ImgTest::SetWord(Expected, 9743, 2);
+    Expected[16575] = 'h';
+    Expected[16576] = 'i';
+    EXPECT_EQ(Data.ReadArchive(), Expected);
+}
