@@ -56,6 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         const char16_t* Probes[] = {u"DATA\\A.TXT", u"DATA/B/C.BIN", u"data\\b", u"X", u"", u"DATA\\\\A.TXT"};
         for (const char16_t* Probe : Probes) {
             const std::u16string Query = Parent + Probe;
+            // The lookup index answers as the literal chain walk does.
+            if (FileSystem.SearchFileFromHash(Query.c_str()) != FileSystem.SearchFileInChain(Query.c_str()))
+                std::abort();
             if (_diFileItem* Item = FileSystem.SearchFileFromHash(Query.c_str())) {
                 // The item's own archive path finds it again (ASCII paths convert back unchanged).
                 const char* Full = diGetFullPath(Item, 0);

@@ -30,14 +30,6 @@ int Grow(TArray<T>& Array, int Extra)
     return Array.AddSize(Extra);
 }
 
-std::uint32_t HashText(const char* Text, int Length)
-{
-    std::uint32_t H = 2166136261u;
-    for (int i = 0; i < Length; ++i)
-        H = (H ^ static_cast<unsigned char>(Text[i])) * 16777619u;
-    return H;
-}
-
 // The archive path as stored: ANSI, upper-cased, components joined by one '\'. False when it
 // does not convert, is empty or too long.
 bool NormalisePath(const tvWChar* Path, char (&Out)[GImgPathCapacity], int& Length)
@@ -128,7 +120,7 @@ int FImgArchiveWriter::Find(const char* Path, int Length) const
     if (Index.Num() == 0)
         return 0;
     const int Mask = Index.Num() - 1;
-    for (int Slot = int(HashText(Path, Length) & std::uint32_t(Mask));; Slot = (Slot + 1) & Mask) {
+    for (int Slot = int(ImgPathHash(Path, Length) & std::uint32_t(Mask));; Slot = (Slot + 1) & Mask) {
         const int Item = Index[Slot];
         if (Item == 0)
             return 0;
@@ -146,7 +138,7 @@ void FImgArchiveWriter::Rehash(int NewSize)
     const int Mask = NewSize - 1;
     for (int Item = 1; Item <= Entries.Num(); ++Item) {
         const FEntry& Entry = Entries[Item - 1];
-        int Slot = int(HashText(&PathPool[Entry.PathOffset], Entry.PathLength) & std::uint32_t(Mask));
+        int Slot = int(ImgPathHash(&PathPool[Entry.PathOffset], Entry.PathLength) & std::uint32_t(Mask));
         while (Index[Slot] != 0)
             Slot = (Slot + 1) & Mask;
         Index[Slot] = Item;
@@ -171,7 +163,7 @@ int FImgArchiveWriter::NewItem(const char* Path, int Length, int Parent, int Sou
         Rehash(std::max(64, Index.Num() * 2));
     else {
         const int Mask = Index.Num() - 1;
-        int Slot = int(HashText(Path, Length) & std::uint32_t(Mask));
+        int Slot = int(ImgPathHash(Path, Length) & std::uint32_t(Mask));
         while (Index[Slot] != 0)
             Slot = (Slot + 1) & Mask;
         Index[Slot] = Item;

@@ -229,7 +229,82 @@ void FImgDirectory::Release()
         GMalloc->Free(HashTable);
     if (PathLengths)
         GMalloc->Free(PathLengths);
+    if (Lookup)
+        GMalloc->Free(Lookup);
     *this = FImgDirectory();
+}
+
+std::uint32_t ImgPathHash(const char* Text, int Length)
+{
+    std::uint32_t H = 2166136261u;
+    for (int i = 0; i < Length; ++i)
+        H = (H ^ static_cast<unsigned char>(Text[i])) * 16777619u;
+    return H;
+}
+
+bool ImgPathMatches(const _diFileItem* Item, const char* Key, int Length)
+{
+    int End = Length;
+    for (const _diFileItem* It = Item; It; It = It->Parent) {
+        const int NameLength = int(std::strlen(It->Name));
+        if (NameLength > End || std::memcmp(Key + End - NameLength, It->Name, std::size_t(NameLength)) != 0)
+            return false;
+        End -= NameLength;
+        if (It->Parent) {
+            if (End == 0 || Key[End - 1] != '\\')
+                return false;
+            --End;
+        }
+    }
+    return End == 0;
+}
+
+_diFileItem* FindInImgLookup(const tvULong* Lookup, tvULong Mask, _diFileItem* Items, const unsigned short* PathLengths,
+                             const char* Key, int Length)
+{
+    const std::uint32_t Hash = ImgPathHash(Key, Length);
+    for (tvULong Slot = Hash & Mask;; Slot = (Slot + 1) & Mask) {
+        const tvULong Index = Lookup[2 * Slot + 1];
+        if (Index == 0)
+            return nullptr;
+        if (Lookup[2 * Slot] == Hash && PathLengths[Index] == Length && ImgPathMatches(&Items[Index], Key, Length))
+            return &Items[Index];
+    }
+}
+
+void BuildImgLookup(FImgDirectory& Dir)
+{
+    // At most half full: every probe ends at an empty slot.
+    tvULong Slots = 16;
+    while (Slots < 2 * tvULong(Dir.Count))
+        Slots *= 2;
+    if (std::uint64_t(Slots) * 8 > 0xFFFFFFFFu)
+        return;
+    tvULong* Lookup = static_cast<tvULong*>(GMalloc->Malloc(unsigned(Slots * 8)));
+    if (!Lookup)
+        return;
+    std::memset(Lookup, 0, Slots * 8);
+    const tvULong Mask = Slots - 1;
+    for (int Bucket = 0; Bucket < GImgHashSide * GImgHashSide; ++Bucket) {
+        for (_diFileItem* Item = Dir.HashTable[Bucket]; Item; Item = Item->HashNext) {
+            const char* Path = diGetFullPath(Item, 0);
+            int A = 0, B = 0;
+            diHash(Path, &A, &B);
+            if (A * GImgHashSide + B != Bucket)
+                continue;  // no key reaches this bucket with this path
+            const int Length = int(std::strlen(Path));
+            if (FindInImgLookup(Lookup, Mask, Dir.Items, Dir.PathLengths, Path, Length))
+                continue;  // an earlier item of the chain has the same path
+            const std::uint32_t Hash = ImgPathHash(Path, Length);
+            tvULong Slot = Hash & Mask;
+            while (Lookup[2 * Slot + 1] != 0)
+                Slot = (Slot + 1) & Mask;
+            Lookup[2 * Slot] = Hash;
+            Lookup[2 * Slot + 1] = tvULong(Item - Dir.Items);
+        }
+    }
+    Dir.Lookup = Lookup;
+    Dir.LookupMask = Mask;
 }
 
 int LoadImgDirectory(FImgLoader& Loader, FImgDirectory& Out, TArray<FString>* FaultLines)

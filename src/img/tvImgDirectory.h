@@ -24,6 +24,10 @@ struct FImgDirectory {
     char* Names = nullptr;
     _diFileItem** HashTable = nullptr;
     unsigned short* PathLengths = nullptr;
+    // The lookup index: pairs of (path hash, item index), open addressing, Mask + 1 pairs; an
+    // item index of 0 marks an empty slot. Null when it could not be built.
+    tvULong* Lookup = nullptr;
+    tvULong LookupMask = 0;
     int Count = 0;
 
     // Frees the blocks and clears the record.
@@ -35,5 +39,21 @@ struct FImgDirectory {
 // finds, going on wherever the rest can still be read safely, and returns 0 when there was any
 // (Out is released then too).
 TVCORE_INTERNAL int LoadImgDirectory(FImgLoader& Loader, FImgDirectory& Out, TArray<FString>* Faults);
+
+// The hash of an archive path or lookup key in the lookup index.
+std::uint32_t ImgPathHash(const char* Text, int Length);
+
+// Builds Dir.Lookup over the items a chain walk can find: those reached through the hash table
+// whose path hashes to the bucket they sit in, the first of each path in chain order. A lookup
+// through the index therefore gives what walking the bucket's chain gives. Leaves Lookup null
+// when memory is refused (the chain walk then serves).
+void BuildImgLookup(FImgDirectory& Dir);
+
+// The item of the index whose archive path is Key[0, Length), or null.
+_diFileItem* FindInImgLookup(const tvULong* Lookup, tvULong Mask, _diFileItem* Items, const unsigned short* PathLengths,
+                             const char* Key, int Length);
+
+// Whether Item's archive path is Key[0, Length), compared name by name from the item up.
+bool ImgPathMatches(const _diFileItem* Item, const char* Key, int Length);
 
 } // namespace Tolvane

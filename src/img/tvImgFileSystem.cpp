@@ -44,30 +44,11 @@ bool ToUpperAnsi(const tvWChar* Path, char (&Out)[GImgPathCapacity], int& Length
     return true;
 }
 
-// Whether Item's archive path is Key[0, Length): compared name by name from the item upward,
-// which gives the same answer as joining the names with '\' and comparing the texts.
-bool MatchesPath(const _diFileItem* Item, const char* Key, int Length)
-{
-    int End = Length;
-    for (const _diFileItem* It = Item; It; It = It->Parent) {
-        const int NameLength = int(std::strlen(It->Name));
-        if (NameLength > End || std::memcmp(Key + End - NameLength, It->Name, std::size_t(NameLength)) != 0)
-            return false;
-        End -= NameLength;
-        if (It->Parent) {
-            if (End == 0 || Key[End - 1] != '\\')
-                return false;
-            --End;
-        }
-    }
-    return End == 0;
-}
-
 } // namespace
 
 FImgFileSystem::FImgFileSystem()
     : ThreadRunning(0), ExitRequested(0), HashTable(nullptr), Items(nullptr), Names(nullptr), PrefixLength(0),
-      Thread(nullptr), ItemCount(0), PathLengths(nullptr)
+      Thread(nullptr), ItemCount(0), PathLengths(nullptr), Lookup(nullptr), LookupMask(0)
 {
 }
 
@@ -91,7 +72,9 @@ void FImgFileSystem::ReleaseDirectory()
     Directory.Names = Names;
     Directory.HashTable = HashTable;
     Directory.PathLengths = PathLengths;
+    Directory.Lookup = Lookup;
     Directory.Release();
+    Lookup = nullptr;
     Items = nullptr;
     Names = nullptr;
     HashTable = nullptr;
@@ -123,7 +106,10 @@ int FImgFileSystem::Initialize()
     Items = Directory.Items;
     Names = Directory.Names;
     HashTable = Directory.HashTable;
+    BuildImgLookup(Directory);
     PathLengths = Directory.PathLengths;
+    Lookup = Directory.Lookup;
+    LookupMask = Directory.LookupMask;
     ItemCount = Directory.Count;
 
     PrefixLength = ComputePrefixLength(GetDataRootDir());
@@ -168,24 +154,42 @@ int FImgFileSystem::ComputePrefixLength(const tvWChar* DataRootDir)
     return 0;
 }
 
-_diFileItem* FImgFileSystem::SearchFileFromHash(const tvWChar* Path)
+bool FImgFileSystem::MakeKey(const tvWChar* Path, char (&Query)[GImgPathCapacity], int& KeyStart, int& KeyLength) const
 {
-    if (!Path || !*Path || !HashTable)
-        return nullptr;
-    char Query[GImgPathCapacity];
     int Length = 0;
-    if (!ToUpperAnsi(Path, Query, Length) || Length < PrefixLength)
-        return nullptr;
-    char* Key = Query + PrefixLength;
-    const int KeyLength = Length - PrefixLength;
+    if (!Path || !*Path || !HashTable || !ToUpperAnsi(Path, Query, Length) || Length < PrefixLength)
+        return false;
+    KeyStart = PrefixLength;
+    KeyLength = Length - PrefixLength;
     if (Platform::SlashIsSeparator())
-        for (char* P = Key; *P; ++P)
+        for (char* P = Query + KeyStart; *P; ++P)
             if (*P == '/')
                 *P = '\\';
+    return true;
+}
+
+_diFileItem* FImgFileSystem::SearchFileFromHash(const tvWChar* Path)
+{
+    if (!Lookup)
+        return SearchFileInChain(Path);
+    char Query[GImgPathCapacity];
+    int KeyStart = 0, KeyLength = 0;
+    if (!MakeKey(Path, Query, KeyStart, KeyLength))
+        return nullptr;
+    return FindInImgLookup(Lookup, LookupMask, Items, PathLengths, Query + KeyStart, KeyLength);
+}
+
+_diFileItem* FImgFileSystem::SearchFileInChain(const tvWChar* Path)
+{
+    char Query[GImgPathCapacity];
+    int KeyStart = 0, KeyLength = 0;
+    if (!MakeKey(Path, Query, KeyStart, KeyLength))
+        return nullptr;
+    const char* Key = Query + KeyStart;
     int A = 0, B = 0;
     diHash(Key, &A, &B);
     for (_diFileItem* Item = HashTable[A * GImgHashSide + B]; Item; Item = Item->HashNext)
-        if (PathLengths[Item - Items] == KeyLength && MatchesPath(Item, Key, KeyLength))
+        if (PathLengths[Item - Items] == KeyLength && ImgPathMatches(Item, Key, KeyLength))
             return Item;
     return nullptr;
 }

@@ -111,9 +111,12 @@ TEST_F(ImgFileSystem, QueriesFindTheirItemsInAnyCaseAndWithEitherSeparator)
         {u"Sky.dds", "(none)"},
         {u"Arm/arm.msh", "(none)"},
     };
-    for (const auto& Case : Cases)
-        EXPECT_EQ(NameOf(FileSystem->SearchFileFromHash(Abs(Case.Query).c_str())), Case.Item)
+    for (const auto& Case : Cases) {
+        const std::u16string Query = Abs(Case.Query);
+        EXPECT_EQ(NameOf(FileSystem->SearchFileFromHash(Query.c_str())), Case.Item)
             << std::string(Case.Query.begin(), Case.Query.end());
+        EXPECT_EQ(FileSystem->SearchFileFromHash(Query.c_str()), FileSystem->SearchFileInChain(Query.c_str()));
+    }
     // The stripped prefix is not compared: any parent folder of the same length will do.
     std::u16string Other = Abs(u"Textures/Sky.dds");
     Other[1] = u'Q';
@@ -184,6 +187,7 @@ TEST(ImgLookup, ItemsSharingABucketAreTellApartAlongTheChain)
     for (const std::string& Name : Same) {
         const std::u16string Query = Data.Root() + std::u16string(Name.begin(), Name.end());
         EXPECT_EQ(NameOf(FileSystem->SearchFileFromHash(Query.c_str())), "DATA\\" + Name);
+        EXPECT_EQ(FileSystem->SearchFileInChain(Query.c_str()), FileSystem->SearchFileFromHash(Query.c_str()));
     }
     const std::string Absent = Buckets.begin()->second.front() == Same.front() ? "NOPE.BIN" : Same.front() + "X";
     EXPECT_EQ(FileSystem->SearchFileFromHash((Data.Root() + std::u16string(Absent.begin(), Absent.end())).c_str()),

@@ -143,6 +143,13 @@ TEST(ImgMalformed, CheckerReportsWhatLookupsCannotReach)
         Misplaced |= Text.find(u"but its path hashes to") != std::u16string::npos;
     }
     EXPECT_TRUE(Lower && Unreached && Misplaced);
-    // The file system still loads it: these faults only hide items from lookups.
-    EXPECT_NE(Data.Open(), nullptr);
+    // The file system still loads it: these faults only hide items from lookups, through the
+    // index as through the chains.
+    auto FileSystem = Data.Open();
+    ASSERT_NE(FileSystem, nullptr);
+    for (const char16_t* Query : {u"A.TXT", u"B.TXT", u"a.txt"}) {
+        const std::u16string Path = Data.Root() + Query;
+        EXPECT_EQ(FileSystem->SearchFileFromHash(Path.c_str()), nullptr);
+        EXPECT_EQ(FileSystem->SearchFileInChain(Path.c_str()), nullptr);
+    }
 }

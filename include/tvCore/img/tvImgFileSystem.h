@@ -84,6 +84,10 @@ public:
     // it is converted to the ANSI code page and upper-cased, and the prefix is stripped. On
     // POSIX its '/' separators count as '\'.
     _diFileItem* SearchFileFromHash(const tvWChar* Path);
+    // The same lookup by walking the bucket's chain item by item. SearchFileFromHash answers
+    // through an index built at Initialize over exactly the items such a walk can find, and
+    // gives the same item; this form is kept to check that.
+    _diFileItem* SearchFileInChain(const tvWChar* Path);
 
     // The prefix length for a data root directory: one past the last separator before the
     // root's own last character, 0 when there is none.
@@ -96,6 +100,9 @@ public:
 protected:
     // Frees the directory blocks.
     void ReleaseDirectory();
+    // The lookup key of Path: Query + KeyStart, KeyLength bytes. False when Path is not found
+    // whatever the archive holds (empty, not convertible, too long, shorter than the prefix).
+    bool MakeKey(const tvWChar* Path, char (&Query)[GImgPathCapacity], int& KeyStart, int& KeyLength) const;
 
     std::atomic<int> ThreadRunning;
     std::atomic<int> ExitRequested;
@@ -107,10 +114,12 @@ protected:
     FAsyncLock AsyncLock;
     tvHandle Thread;
     // The request and notification queues join here with the asynchronous readers.
-    // Beside the stored directory: the item count, and each item's archive-path length, which
-    // lets a lookup pass over most items of a bucket without comparing a byte.
+    // Beside the stored directory: the item count, each item's archive-path length, and the
+    // lookup index (pairs of path hash and item index).
     int ItemCount;
     unsigned short* PathLengths;
+    tvULong* Lookup;
+    tvULong LookupMask;
 };
 
 } // namespace Tolvane
