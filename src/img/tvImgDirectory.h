@@ -24,10 +24,14 @@ struct FImgDirectory {
     char* Names = nullptr;
     _diFileItem** HashTable = nullptr;
     unsigned short* PathLengths = nullptr;
-    // The lookup index: pairs of (path hash, item index), open addressing, Mask + 1 pairs; an
-    // item index of 0 marks an empty slot. Null when it could not be built.
+    // The lookup index: slots of four words (path hash, item index, offset of the archive path
+    // in LookupPaths, path length), open addressing, LookupMask + 1 slots; an item index of 0
+    // marks an empty slot. Null when it could not be built. LookupPaths holds the indexed
+    // items' archive paths back to back, so a hit is confirmed by one comparison of adjacent
+    // bytes; null when memory was refused (the names are then compared along the Parent chain).
     tvULong* Lookup = nullptr;
     tvULong LookupMask = 0;
+    char* LookupPaths = nullptr;
     int Count = 0;
 
     // Frees the blocks and clears the record.
@@ -50,7 +54,7 @@ std::uint32_t ImgPathHash(const char* Text, int Length);
 void BuildImgLookup(FImgDirectory& Dir);
 
 // The item of the index whose archive path is Key[0, Length), or null.
-_diFileItem* FindInImgLookup(const tvULong* Lookup, tvULong Mask, _diFileItem* Items, const unsigned short* PathLengths,
+_diFileItem* FindInImgLookup(const tvULong* Lookup, tvULong Mask, const char* Paths, _diFileItem* Items,
                              const char* Key, int Length);
 
 // Whether Item's archive path is Key[0, Length), compared name by name from the item up.

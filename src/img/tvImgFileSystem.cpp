@@ -22,14 +22,15 @@ inline char UpperAnsi(char C) { return (C >= 'a' && C <= 'z') ? char(C - 32) : C
 
 // Path as upper-cased ANSI text of at most GImgPathCapacity bytes with its terminator; false
 // when it does not convert or fit. ASCII text is narrowed directly: every ANSI code page the
-// library serves keeps ASCII as it is.
-bool ToUpperAnsi(const tvWChar* Path, char (&Out)[GImgPathCapacity], int& Length)
+// library serves keeps ASCII as it is. With SlashToBackslash, '/' becomes '\'.
+bool ToUpperAnsi(const tvWChar* Path, char (&Out)[GImgPathCapacity], int& Length, bool SlashToBackslash = false)
 {
     int i = 0;
     for (; Path[i] && Path[i] < 0x80; ++i) {
         if (i >= GImgPathCapacity - 1)
             return false;
-        Out[i] = UpperAnsi(char(Path[i]));
+        const char C = UpperAnsi(char(Path[i]));
+        Out[i] = (SlashToBackslash && C == '/') ? '\\' : C;
     }
     if (Path[i] == 0) {
         Out[i] = 0;
@@ -38,8 +39,10 @@ bool ToUpperAnsi(const tvWChar* Path, char (&Out)[GImgPathCapacity], int& Length
     }
     if (appUnicodeToAnsi(Out, Path, GImgPathCapacity) == 0)
         return false;
-    for (i = 0; Out[i]; ++i)
-        Out[i] = UpperAnsi(Out[i]);
+    for (i = 0; Out[i]; ++i) {
+        const char C = UpperAnsi(Out[i]);
+        Out[i] = (SlashToBackslash && C == '/') ? '\\' : C;
+    }
     Length = i;
     return true;
 }
@@ -48,7 +51,7 @@ bool ToUpperAnsi(const tvWChar* Path, char (&Out)[GImgPathCapacity], int& Length
 
 FImgFileSystem::FImgFileSystem()
     : ThreadRunning(0), ExitRequested(0), HashTable(nullptr), Items(nullptr), Names(nullptr), PrefixLength(0),
-      Thread(nullptr), ItemCount(0), PathLengths(nullptr), Lookup(nullptr), LookupMask(0)
+      Thread(nullptr), ItemCount(0), PathLengths(nullptr), Lookup(nullptr), LookupMask(0), LookupPaths(nullptr)
 {
 }
 
@@ -73,8 +76,10 @@ void FImgFileSystem::ReleaseDirectory()
     Directory.HashTable = HashTable;
     Directory.PathLengths = PathLengths;
     Directory.Lookup = Lookup;
+    Directory.LookupPaths = LookupPaths;
     Directory.Release();
     Lookup = nullptr;
+    LookupPaths = nullptr;
     Items = nullptr;
     Names = nullptr;
     HashTable = nullptr;
@@ -110,6 +115,7 @@ int FImgFileSystem::Initialize()
     PathLengths = Directory.PathLengths;
     Lookup = Directory.Lookup;
     LookupMask = Directory.LookupMask;
+    LookupPaths = Directory.LookupPaths;
     ItemCount = Directory.Count;
 
     PrefixLength = ComputePrefixLength(GetDataRootDir());
@@ -156,15 +162,13 @@ int FImgFileSystem::ComputePrefixLength(const tvWChar* DataRootDir)
 
 bool FImgFileSystem::MakeKey(const tvWChar* Path, char (&Query)[GImgPathCapacity], int& KeyStart, int& KeyLength) const
 {
+    // The slashes of the stripped prefix become backslashes as well; those are never compared.
     int Length = 0;
-    if (!Path || !*Path || !HashTable || !ToUpperAnsi(Path, Query, Length) || Length < PrefixLength)
+    if (!Path || !*Path || !HashTable || !ToUpperAnsi(Path, Query, Length, Platform::SlashIsSeparator()) ||
+        Length < PrefixLength)
         return false;
     KeyStart = PrefixLength;
     KeyLength = Length - PrefixLength;
-    if (Platform::SlashIsSeparator())
-        for (char* P = Query + KeyStart; *P; ++P)
-            if (*P == '/')
-                *P = '\\';
     return true;
 }
 
@@ -176,7 +180,7 @@ _diFileItem* FImgFileSystem::SearchFileFromHash(const tvWChar* Path)
     int KeyStart = 0, KeyLength = 0;
     if (!MakeKey(Path, Query, KeyStart, KeyLength))
         return nullptr;
-    return FindInImgLookup(Lookup, LookupMask, Items, PathLengths, Query + KeyStart, KeyLength);
+    return FindInImgLookup(Lookup, LookupMask, LookupPaths, Items, Query + KeyStart, KeyLength);
 }
 
 _diFileItem* FImgFileSystem::SearchFileInChain(const tvWChar* Path)

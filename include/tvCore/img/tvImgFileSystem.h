@@ -115,11 +115,12 @@ protected:
     tvHandle Thread;
     // The request and notification queues join here with the asynchronous readers.
     // Beside the stored directory: the item count, each item's archive-path length, and the
-    // lookup index (pairs of path hash and item index).
+    // lookup index (slots of path hash, item, path offset and length) with the paths it holds.
     int ItemCount;
     unsigned short* PathLengths;
     tvULong* Lookup;
     tvULong LookupMask;
+    char* LookupPaths;
 };
 
 } // namespace Tolvane
