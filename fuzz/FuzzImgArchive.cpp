@@ -16,7 +16,8 @@ using namespace Tolvane;
 namespace {
 
 struct FPlace {
-    std::string Root;         // the temporary folder, also the current directory
+    std::string Root;         // the temporary folder
+    std::string Caller;       // the current directory the fuzzer runs in (its corpus paths are relative)
     std::u16string DataRoot;  // Root + "/Data/"
     std::string Archive;
 };
@@ -33,7 +34,7 @@ const FPlace& Place()
         std::ofstream(P.Root + "/Data/Engine/Engine.ini") << "[Data]\nImg=Fuzz.img\n";
         P.DataRoot = std::filesystem::path(P.Root).u16string() + u"/Data/";
         P.Archive = P.Root + "/Data/Fuzz.img";
-        std::filesystem::current_path(P.Root);
+        P.Caller = std::filesystem::current_path().string();
         return P;
     }();
     return Made;
@@ -50,7 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     }
     FImgFileSystem FileSystem;
     FileSystem.SetDataRootDir(P.DataRoot.c_str());
-    if (FileSystem.Initialize() == 1) {
+    // Initialize creates the read profile ".\game.profile": in the temporary folder, not in the
+    // fuzzer's own folder.
+    std::filesystem::current_path(P.Root);
+    const int Initialized = FileSystem.Initialize();
+    std::filesystem::current_path(P.Caller);
+    if (Initialized == 1) {
         // Queries are absolute: the data root's parent folder, then the archive path.
         const std::u16string Parent = P.DataRoot.substr(0, std::size_t(FileSystem.GetPrefixLength()));
         const char16_t* Probes[] = {u"DATA\\A.TXT", u"DATA/B/C.BIN", u"data\\b", u"X", u"", u"DATA\\\\A.TXT"};
