@@ -3,6 +3,7 @@
 #include "base/tvPrelude.h"
 #include "platform/tvPlatformFileHandle.h"
 #include "platform/tvPlatformText.h"
+#include "base/tvUnicode.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -115,7 +116,7 @@ tvHandle FileHandleCreateTemporary(const tvWChar* Target, tvWChar* TemporaryPath
     }
     if (Descriptor < 0)
         return nullptr;
-    if (Utf8ToUtf16(Name, -1, TemporaryPath, std::size_t(Capacity)) < 0) {
+    if (Unicode::Utf8ToUtf16(Name, -1, TemporaryPath, std::size_t(Capacity)) < 0) {
         close(Descriptor);
         unlink(Name);
         return nullptr;

@@ -2,7 +2,7 @@
 // line by line. Windows has the real GetPrivateProfileStringW, so this reader lives here only.
 #include "base/tvPrelude.h"
 #include "platform/tvPlatformProfile.h"
-#include "platform/tvPlatformCodePage.h"
+#include "platform/tvPlatformText.h"
 #include "platform/tvPlatformFileHandle.h"
 
 namespace Tolvane {
