@@ -190,7 +190,7 @@ int FImgLoaderSync::Read(void* Dest, tvULong Size)
         return 0;
     if (!InuseHead)
         LoadToBuffer();
-    if (Size > Length - UserPosition)
+    if (Failed || Size > Length - UserPosition)
         return 0;
     if (Size == 0)
         return 1;
@@ -199,8 +199,8 @@ int FImgLoaderSync::Read(void* Dest, tvULong Size)
         const IMGBUFFER* Buffer = InuseHead;
         while (Buffer && Buffer->Start + Buffer->Size <= UserPosition)
             Buffer = Buffer->Next;
-        if (!Buffer)
-            return 0;  // cannot happen while the window invariant holds
+        if (!Buffer || Failed)
+            return 0;  // a failed disk read; no buffer cannot happen while the window invariant holds
         const tvULong Offset = UserPosition - Buffer->Start;
         const tvULong Available = Buffer->Size - Offset;
         const tvULong Count = Available < Size ? Available : Size;

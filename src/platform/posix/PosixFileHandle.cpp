@@ -4,6 +4,7 @@
 #include "platform/tvPlatformFileHandle.h"
 #include "platform/tvPlatformText.h"
 #include "base/tvUnicode.h"
+#include "base/tvFaultInjection.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -16,12 +17,22 @@ namespace Platform {
 namespace {
 inline int DescriptorOf(tvHandle File) { return static_cast<int>(reinterpret_cast<std::intptr_t>(File)) - 1; }
 inline tvHandle HandleOf(int Descriptor) { return reinterpret_cast<tvHandle>(static_cast<std::intptr_t>(Descriptor) + 1); }
+
+// Whether a test made this use of Call fail; errno then holds the reason.
+bool Injected(Faults::ESystemCall Call)
+{
+    int Error = 0;
+    if (Faults::Check(Call, Error) == Faults::EOutcome::Proceed)
+        return false;
+    errno = Error;
+    return true;
+}
 } // namespace
 
 tvHandle FileHandleOpenRead(const tvWChar* Path)
 {
     const FSystemPath SystemPath(Path);
-    if (!SystemPath.Ok())
+    if (!SystemPath.Ok() || Injected(Faults::ESystemCall::Open))
         return nullptr;
     const int Descriptor = open(SystemPath.Get(), O_RDONLY | O_CLOEXEC);
     if (Descriptor < 0)
@@ -37,7 +48,7 @@ tvHandle FileHandleOpenRead(const tvWChar* Path)
 tvHandle FileHandleCreateWrite(const tvWChar* Path, EFileShare)
 {
     const FSystemPath SystemPath(Path);
-    if (!SystemPath.Ok())
+    if (!SystemPath.Ok() || Injected(Faults::ESystemCall::Open))
         return nullptr;
     const int Descriptor = open(SystemPath.Get(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     return Descriptor < 0 ? nullptr : HandleOf(Descriptor);
@@ -45,7 +56,7 @@ tvHandle FileHandleCreateWrite(const tvWChar* Path, EFileShare)
 
 tvULong FileHandleRead(tvHandle File, void* Buffer, tvULong Bytes)
 {
-    if (!File)
+    if (!File || Injected(Faults::ESystemCall::Read))
         return 0;
     char* Out = static_cast<char*>(Buffer);
     tvULong Done = 0;
@@ -62,7 +73,7 @@ tvULong FileHandleRead(tvHandle File, void* Buffer, tvULong Bytes)
 
 bool FileHandleWrite(tvHandle File, const void* Buffer, tvULong Bytes)
 {
-    if (!File)
+    if (!File || Injected(Faults::ESystemCall::Write))
         return false;
     const char* In = static_cast<const char*>(Buffer);
     while (Bytes > 0) {
@@ -91,7 +102,10 @@ std::int64_t FileHandleSize(tvHandle File)
     return static_cast<std::int64_t>(Info.st_size);
 }
 
-bool FileHandleFlush(tvHandle File) { return File && fsync(DescriptorOf(File)) == 0; }
+bool FileHandleFlush(tvHandle File)
+{
+    return File && !Injected(Faults::ESystemCall::Sync) && fsync(DescriptorOf(File)) == 0;
+}
 
 void FileHandleClose(tvHandle File)
 {
@@ -102,7 +116,7 @@ void FileHandleClose(tvHandle File)
 tvHandle FileHandleCreateTemporary(const tvWChar* Target, tvWChar* TemporaryPath, int Capacity)
 {
     const FSystemPath SystemPath(Target);
-    if (!SystemPath.Ok() || !TemporaryPath || Capacity <= 0)
+    if (!SystemPath.Ok() || !TemporaryPath || Capacity <= 0 || Injected(Faults::ESystemCall::Open))
         return nullptr;
     // An exclusive create under a fresh name: the file gets the permissions of any new file.
     static std::atomic<unsigned> GCounter{0};
@@ -134,7 +148,8 @@ bool FileReplace(const tvWChar* From, const tvWChar* To)
 {
     const FSystemPath Source(From);
     const FSystemPath Target(To);
-    return Source.Ok() && Target.Ok() && rename(Source.Get(), Target.Get()) == 0;
+    return Source.Ok() && Target.Ok() && !Injected(Faults::ESystemCall::Rename) &&
+           rename(Source.Get(), Target.Get()) == 0;
 }
 
 } // namespace Platform
