@@ -7,6 +7,7 @@
 #include "tvCore/core/tvMalloc.h"
 #include "img/tvImgDirectory.h"
 #include "platform/tvPlatformFileHandle.h"
+#include "platform/tvPlatformFileReplace.h"
 #include "platform/tvPlatformFiles.h"
 
 namespace Tolvane {
@@ -369,7 +370,6 @@ int FImgArchiveWriter::Save(const tvWChar* Path)
         }
         Ok = Out.Finish() && Ok;
     }
-    Ok = Platform::FileHandleFlush(File) && Ok;
     Platform::FileHandleClose(File);
     if (!Ok || !Platform::FileReplace(Temporary, Path)) {
         Platform::FileRemove(Temporary);

@@ -4,6 +4,7 @@
 #include "base/tvPrelude.h"
 #include "tvCore/img/tvImgReaders.h"
 #include "platform/tvPlatformFileHandle.h"
+#include "platform/tvPlatformFileReplace.h"
 #include "platform/tvPlatformFiles.h"
 
 namespace Tolvane {
@@ -42,11 +43,11 @@ void FRawFileWriterSync::Close()
 {
     if (!File)
         return;
-    const bool Flushed = Platform::FileHandleFlush(File);
     Platform::FileHandleClose(File);
     File = nullptr;
-    // A file whose bytes did not all arrive never replaces the one that was there.
-    if (!Flushed || IsError() || !Platform::FileReplace(TemporaryName, FileName)) {
+    // A file whose bytes did not all arrive never replaces the one that was there; the
+    // replacement makes the new bytes durable before they take the name.
+    if (IsError() || !Platform::FileReplace(TemporaryName, FileName)) {
         Platform::FileRemove(TemporaryName);
         SetError();
     }

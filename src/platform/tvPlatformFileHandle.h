@@ -41,9 +41,5 @@ tvHandle FileHandleCreateTemporary(const tvWChar* Target, tvWChar* TemporaryPath
 // Removes a file (a temporary one that is given up).
 bool FileRemove(const tvWChar* Path);
 
-// Renames From to To, replacing an existing To in one step (the last move of a writer that
-// writes a temporary file first). False when it cannot be done; To is then unchanged.
-bool FileReplace(const tvWChar* From, const tvWChar* To);
-
 } // namespace Platform
 } // namespace Tolvane

@@ -144,13 +144,5 @@ bool FileRemove(const tvWChar* Path)
     return SystemPath.Ok() && unlink(SystemPath.Get()) == 0;
 }
 
-bool FileReplace(const tvWChar* From, const tvWChar* To)
-{
-    const FSystemPath Source(From);
-    const FSystemPath Target(To);
-    return Source.Ok() && Target.Ok() && !Injected(Faults::ESystemCall::Rename) &&
-           rename(Source.Get(), Target.Get()) == 0;
-}
-
 } // namespace Platform
 } // namespace Tolvane
