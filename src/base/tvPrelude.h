@@ -9,6 +9,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <cstdlib>
+#include <stdlib.h>  // its C++ wrapper re-declares mbstowcs & co. (third-party headers include it)
 #include <cstdio>
 #include <cstring>
 #include <cmath>
@@ -20,6 +21,9 @@
 #include <utility>
 #include <type_traits>
 #include <limits>
+// The C forms too: third-party headers (zlib, minizip) include them, and their using-declarations
+// of the poisoned names must be seen before the poison.
+#include <stdlib.h>
 
 #if !defined(_WIN32)
 #pragma GCC poison wcslen wcsnlen wcscpy wcsncpy wcscat wcsncat wcscmp wcsncmp wcscasecmp \
