@@ -13,3 +13,4 @@ void DemoTextFiles();
 void DemoNames();
 void DemoMath();
 void DemoThreads();
+void DemoImg();

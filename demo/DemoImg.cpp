@@ -1,0 +1,74 @@
+// Demo section: an IMG archive made with the archive writer under a data root in a temporary
+// folder, the Engine.ini that names it, and a file system that serves an item from it and a
+// loose file beside it.
+#include <tvCore/tvCore.h>
+
+#include "DemoSections.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+using namespace Tolvane;
+
+void DemoImg()
+{
+    std::printf("IMG archives\n");
+    std::string Root = (std::filesystem::temp_directory_path() / "tvCoreDemoImg-XXXXXX").string();
+    if (!mkdtemp(Root.data())) {
+        DemoCheck(false, "temporary folder created");
+        return;
+    }
+    const std::filesystem::path Previous = std::filesystem::current_path();
+    std::filesystem::current_path(Root);  // the read profile goes to ./game.profile
+    std::filesystem::create_directories(Root + "/Data/Engine");
+    std::ofstream(Root + "/Data/Engine/Engine.ini") << "[Data]\r\nImg=\\Game.img\r\n";
+    std::ofstream(Root + "/Data/readme.txt") << "a loose file";
+    const std::u16string DataRoot = std::filesystem::path(Root).u16string() + u"/Data/";
+
+    {
+        FImgArchiveWriter Writer;
+        const char Sky[] = "sky texture bytes";
+        Writer.AddFile(u"Data\\Textures\\Sky.dds", Sky, sizeof(Sky) - 1);
+        Writer.AddFile(u"Data\\Models\\Hero.msh", "mesh", 4);
+        DemoCheck(Writer.Save((DataRoot + u"Game.img").c_str()) == 1, "archive written with 2 files");
+        TArray<FString> Faults;
+        DemoCheck(appCheckImgArchive((DataRoot + u"Game.img").c_str(), Faults) == 0, "checker finds no fault");
+    }
+
+    {
+        FImgFileSystem FileSystem;
+        FileSystem.SetDataRootDir(DataRoot.c_str());
+        const int Ok = FileSystem.Initialize();
+        DemoCheck(Ok == 1, "file system initialised from Engine.ini");
+        std::printf("  %d items, prefix of %d characters stripped from queries\n", FileSystem.GetItemCount(),
+                    FileSystem.GetPrefixLength());
+
+        char Text[64] = {};
+        if (FFileReader* Reader = FileSystem.CreateReader((DataRoot + u"textures/sky.dds").c_str())) {
+            Reader->Serialize(Text, tvULong(Reader->GetSize()));
+            std::printf("  archive item textures/sky.dds: \"%s\"\n", Text);
+            delete Reader;
+        }
+        DemoCheck(std::string(Text) == "sky texture bytes", "item read from the archive");
+
+        char Loose[64] = {};
+        if (FFileReader* Reader = FileSystem.CreateReader((DataRoot + u"readme.txt").c_str())) {
+            Reader->Serialize(Loose, tvULong(Reader->GetSize()));
+            std::printf("  loose file readme.txt: \"%s\"\n", Loose);
+            delete Reader;
+        }
+        DemoCheck(std::string(Loose) == "a loose file", "loose file read beside the archive");
+    }
+    std::ifstream Profile(Root + "/game.profile");
+    std::string First;
+    std::getline(Profile, First);
+    std::printf("  read profile: %s\n", First.c_str());
+    DemoCheck(First.rfind("BEGIN: ", 0) == 0, "the archive read was profiled");
+
+    std::error_code Ignored;
+    std::filesystem::current_path(Previous, Ignored);
+    std::filesystem::remove_all(Root, Ignored);
+}
