@@ -14,3 +14,4 @@
 #include "tvCore/core/tvLog.h"
 #include "tvCore/core/tvThreads.h"
 #include "tvCore/math/tvMath.h"
+#include "tvCore/net/tvNet.h"

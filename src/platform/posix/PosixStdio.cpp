@@ -1,0 +1,70 @@
+// C streams on narrow paths on POSIX: the paths are UTF-8 already; only '\' becomes '/'.
+#include "base/tvPrelude.h"
+#include "platform/tvPlatformStdio.h"
+#include "platform/tvPlatformText.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <stdio.h>
+#include <unistd.h>
+
+namespace Tolvane {
+namespace Platform {
+
+namespace {
+// A narrow path in the system's form; false when it does not fit.
+bool SystemForm(const char* Path, char (&Out)[PATH_MAX])
+{
+    if (!Path)
+        return false;
+    const std::size_t Length = std::strlen(Path);
+    if (Length >= sizeof Out)
+        return false;
+    for (std::size_t i = 0; i <= Length; ++i)
+        Out[i] = Path[i] == '\\' ? '/' : Path[i];
+    return true;
+}
+} // namespace
+
+std::FILE* StdioOpen(const char* Path, const char* Mode)
+{
+    char System[PATH_MAX];
+    if (!Mode || !SystemForm(Path, System))
+        return nullptr;
+    return std::fopen(System, Mode);
+}
+
+std::int64_t StdioLength(std::FILE* Stream)
+{
+    if (!Stream || fseeko(Stream, 0, SEEK_END) != 0)
+        return -1;
+    const off_t Length = ftello(Stream);
+    return Length < 0 ? -1 : static_cast<std::int64_t>(Length);
+}
+
+bool StdioCommit(std::FILE* Stream)
+{
+    if (!Stream || std::fflush(Stream) != 0)
+        return false;
+    int Result;
+    do
+        Result = fsync(fileno(Stream));
+    while (Result != 0 && errno == EINTR);
+    return Result == 0;
+}
+
+bool StdioReplace(const char* From, const char* To)
+{
+    char SystemFrom[PATH_MAX];
+    char SystemTo[PATH_MAX];
+    return SystemForm(From, SystemFrom) && SystemForm(To, SystemTo) && std::rename(SystemFrom, SystemTo) == 0;
+}
+
+bool StdioPathToLibrary(const char* Path, tvWChar* Out, std::size_t Capacity)
+{
+    return Path && Out && Utf8ToUtf16(Path, -1, Out, Capacity) >= 0;
+}
+
+} // namespace Platform
+} // namespace Tolvane
