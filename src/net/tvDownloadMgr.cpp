@@ -67,10 +67,12 @@ CDownLoadMgr::~CDownLoadMgr()
     // A running download is cancelled and waited for: the worker uses this object to its end.
     Cancelled.store(true);
     PauseRequested.store(false);
+    // The last worker is waited for even when it has cleared Thread: it may still be leaving
+    // StateLock. A handle of an ended thread returns at once.
     tvHandle Running = nullptr;
     {
         FScopedLock Guard(&StateLock);
-        Running = Thread ? Worker : nullptr;
+        Running = Worker;
     }
     if (Running)
         Platform::ThreadWaitForEnd(Running, Platform::GInfiniteWait);

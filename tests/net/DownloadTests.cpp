@@ -289,9 +289,9 @@ TEST_F(DownloadManager, HttpsWithHttp2SetsTheStatus)
     EXPECT_FALSE(Exists(Local("none")));
 }
 
-TEST_F(DownloadManager, BusyManagerRefusesAndCancelEndsWithoutEvents)
+TEST_F(DownloadManager, BusyManagerRefusesAndEventsKeepTheRunningUrl)
 {
-    const std::size_t Size = 200 * 1024;
+    const std::size_t Size = 40 * 1024;
     const std::string Url = Faults->Url("/slow/" + std::to_string(Size) + "/20");
     const std::string Target = Local("slow.bin");
     ASSERT_EQ(Manager->DownloadFileAsync(Url.c_str(), Target.c_str(), 0, 0, 0), 0);
@@ -299,6 +299,19 @@ TEST_F(DownloadManager, BusyManagerRefusesAndCancelEndsWithoutEvents)
     EXPECT_EQ(Manager->DownloadFileAsync(Nginx->Url("/file.bin").c_str(), Local("other").c_str(), 0, 0, 0), -2);
     EXPECT_EQ(Manager->DownloadFile(Nginx->Url("/file.bin").c_str(), Local("other").c_str(), 0, 0, 0), -2);
     EXPECT_FALSE(Exists(Local("other.tmp")));
+    ASSERT_TRUE(TickUntilEnd(20.0));
+    EXPECT_EQ(Events.Finished, std::vector<std::string>{Url});
+    EXPECT_EQ(Events.Starts.size(), 1u);
+    EXPECT_EQ(ReadAll(Target), Pattern(0, Size));
+    EXPECT_FALSE(Exists(Local("other")));
+}
+
+TEST_F(DownloadManager, CancelEndsWithoutEventsAndKeepsTheTemporaryFile)
+{
+    const std::size_t Size = 200 * 1024;
+    const std::string Url = Faults->Url("/slow/" + std::to_string(Size) + "/20");
+    const std::string Target = Local("slow.bin");
+    ASSERT_EQ(Manager->DownloadFileAsync(Url.c_str(), Target.c_str(), 0, 0, 0), 0);
     TickFor(1.0);
     Manager->Cancel();
     const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -315,6 +328,12 @@ TEST_F(DownloadManager, BusyManagerRefusesAndCancelEndsWithoutEvents)
     EXPECT_EQ(Kept, Pattern(0, Kept.size()));
     EXPECT_FALSE(Manager->Pause());
     EXPECT_FALSE(Manager->Resume());
+    // The next download of the target resumes from there and completes the file.
+    ASSERT_EQ(Manager->DownloadFileAsync(Url.c_str(), Target.c_str(), 0, 0, 0), 0);
+    EXPECT_DOUBLE_EQ(Events.Starts.back().second, Kept.size() / 1024.0);
+    ASSERT_TRUE(TickUntilEnd(30.0));
+    EXPECT_EQ(Events.Finished, std::vector<std::string>{Url});
+    EXPECT_EQ(ReadAll(Target), Pattern(0, Size));
 }
 
 TEST_F(DownloadManager, DestroyingTheManagerCancelsAndWaitsForTheDownload)
