@@ -12,3 +12,4 @@ void DemoFiles();
 void DemoNames();
 void DemoMath();
 void DemoThreads();
+void DemoNet();

@@ -72,6 +72,7 @@ int main()
     DemoNames();
     DemoMath();
     DemoThreads();
+    DemoNet();
     std::printf("%s\n", GFailures == 0 ? "demo: all checks held" : "demo: some checks FAILED");
     return GFailures == 0 ? 0 : 1;
 }
