@@ -138,7 +138,11 @@ int CDownLoadMgr::Start(const char* InUrl, const char* LocalPath, bool Async)
         appSafeCreateDirectory(WidePath, true);
     char TempPath[Net::GTempPathCapacity];
     Net::MakeTempPath(Task->LocalPath, TempPath);
-    ResumeSize = Net::FileLengthOf(TempPath);
+    const std::uint64_t OnDisk = Net::FileLengthOf(TempPath);
+    {
+        FScopedLock Guard(&StateLock);
+        ResumeSize = OnDisk;
+    }
 
     if (!Async) {
         const bool Ok = Net::RunPlainDownload(*Task, *this);
@@ -157,7 +161,7 @@ int CDownLoadMgr::Start(const char* InUrl, const char* LocalPath, bool Async)
         Worker = Thread;
     }
     if (Events)
-        Events->OnStart(Url, static_cast<double>(ResumeSize) / GBytesPerKilobyte);
+        Events->OnStart(Url, static_cast<double>(OnDisk) / GBytesPerKilobyte);
     return 0;
 }
 

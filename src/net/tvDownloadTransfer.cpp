@@ -220,8 +220,16 @@ bool RunPlainDownload(const DownloadTask& Task, CDownLoadMgr& Owner)
     if (!MakeTempPath(Task.LocalPath, TempPath))
         return false;
     EOutcome Outcome = Transfer(Task.Url, TempPath, true, Owner);
-    if (Outcome == EOutcome::RestartFromZero)
+    if (Outcome == EOutcome::RestartFromZero) {
+        {
+            // Nothing on disk counts any more: progress starts from zero with the new transfer.
+            FScopedLock Guard(&Owner.StateLock);
+            Owner.ResumeSize = 0;
+            Owner.TotalBytes = 0.0;
+            Owner.DoneBytes = 0.0;
+        }
         Outcome = Transfer(Task.Url, TempPath, false, Owner);
+    }
     // The finished file takes the target's place in one step: the old target stays until then.
     return Outcome == EOutcome::Done && Platform::StdioReplace(TempPath, Task.LocalPath);
 }

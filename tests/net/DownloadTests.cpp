@@ -187,6 +187,20 @@ TEST_F(DownloadManager, ResumesFromTheBytesOfTheTemporaryFile)
     EXPECT_EQ(ReadAll(Target), Pattern(0, FileSize));
 }
 
+// A server that ignores the range: the ".tmp" cannot be continued, the worker starts again from
+// byte 0 and the host sees one start and one end.
+TEST_F(DownloadManager, AsynchronousRestartFromTheFirstByte)
+{
+    const std::string Target = Local("file.bin");
+    WriteAll(Target + ".tmp", std::vector<unsigned char>(999, 0xEE));
+    const std::string Url = Nginx->Url("/norange/file.bin");
+    ASSERT_EQ(Manager->DownloadFileAsync(Url.c_str(), Target.c_str(), 0, 0, 0), 0);
+    ASSERT_TRUE(TickUntilEnd(20.0));
+    EXPECT_EQ(Events.Starts.size(), 1u);
+    EXPECT_EQ(Events.Finished, std::vector<std::string>{Url});
+    EXPECT_EQ(ReadAll(Target), Pattern(0, FileSize));
+}
+
 // Failures leave no target; the ".tmp" holds nothing of an error body. Synchronous results and
 // the one OnFailed of the asynchronous form, over a table of failing answers.
 TEST_F(DownloadManager, FailedAnswersWriteNothingAndReportOnce)
