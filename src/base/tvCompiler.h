@@ -1,11 +1,81 @@
 // Compiler-specific spellings the portable code needs, in one place.
 #pragma once
 
-// Internal functions that white-box tests call. The shipped library hides them with the rest of
-// its internals; a build with tests compiles the library with TVCORE_EXPOSE_INTERNALS so the one
+// Internals that white-box tests call. The shipped library hides them with the rest of its
+// internals; a build with tests compiles the library with TVCORE_EXPOSE_INTERNALS so the one
 // shared library the tests load is the one that holds them, never a second copy.
+// TVCORE_INTERNAL marks one declaration; TVCORE_INTERNAL_BEGIN ... TVCORE_INTERNAL_END marks
+// every declaration between them (both compilers ignore visibility written on a namespace).
 #if defined(TVCORE_EXPOSE_INTERNALS) && !defined(_WIN32)
 #  define TVCORE_INTERNAL __attribute__((visibility("default")))
+#  define TVCORE_INTERNAL_BEGIN _Pragma("GCC visibility push(default)")
+#  define TVCORE_INTERNAL_END _Pragma("GCC visibility pop")
 #else
 #  define TVCORE_INTERNAL
+#  define TVCORE_INTERNAL_BEGIN
+#  define TVCORE_INTERNAL_END
 #endif
+
+// Construction order of the library's few statics that others use during their own
+// construction: lower numbers first (GCC and Clang count from 101). Compilers without the
+// attribute construct them in the order of the files, which the build keeps.
+#if defined(__GNUC__) || defined(__clang__)
+#  define TVCORE_INIT_PRIORITY(Priority) __attribute__((init_priority(Priority)))
+#else
+#  define TVCORE_INIT_PRIORITY(Priority)
+#endif
+
+// Leading zero bits of a non-zero 32-bit value.
+#if defined(__GNUC__) || defined(__clang__)
+#  define TVCORE_COUNT_LEADING_ZEROS_32(Value) static_cast<unsigned>(__builtin_clz(static_cast<unsigned>(Value)))
+#else
+#  include <intrin.h>
+namespace Tolvane { namespace Bits {
+inline unsigned CountLeadingZeros32(unsigned long Value)
+{
+    unsigned long Index;
+    _BitScanReverse(&Index, Value);
+    return 31u - static_cast<unsigned>(Index);
+}
+}} // namespace Tolvane::Bits
+#  define TVCORE_COUNT_LEADING_ZEROS_32(Value) ::Tolvane::Bits::CountLeadingZeros32(Value)
+#endif
+
+// Relaxed atomic access to a plain field that a published layout fixes (the allocator's
+// statistics): no data race, no locked instruction.
+namespace Tolvane {
+template <class T>
+inline T RelaxedLoad(const T& Field)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    T Value;
+    __atomic_load(&Field, &Value, __ATOMIC_RELAXED);
+    return Value;
+#else
+    return *static_cast<const volatile T*>(&Field);
+#endif
+}
+template <class T>
+inline void RelaxedStore(T& Field, T Value)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __atomic_store(&Field, &Value, __ATOMIC_RELAXED);
+#else
+    *static_cast<volatile T*>(&Field) = Value;
+#endif
+}
+} // namespace Tolvane
+
+// The interlocked decrement of a reference count held in a plain 32-bit field; returns the new
+// value.
+namespace Tolvane {
+template <class T>
+inline T InterlockedDecrement(T& Field)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    return __atomic_sub_fetch(&Field, T(1), __ATOMIC_ACQ_REL);
+#else
+    return static_cast<T>(_InterlockedDecrement(reinterpret_cast<volatile long*>(&Field)));
+#endif
+}
+} // namespace Tolvane

@@ -1,4 +1,5 @@
 // The lock with explicit initialisation; its critical section lives inside the object.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvAsyncLock.h"
 #include "platform/tvPlatformSync.h"
 
@@ -12,7 +13,7 @@ FAsyncLock::FAsyncLock()
 FAsyncLock::~FAsyncLock()
 {
     if (Initialized)
-        Platform::SectionDelete(Section);
+        Platform::SectionDelete(Section.Opaque);
 }
 
 void FAsyncLock::Initialize()
@@ -20,20 +21,20 @@ void FAsyncLock::Initialize()
     // Initialising a live section again would corrupt it (and any thread inside it).
     if (Initialized)
         return;
-    Platform::SectionInit(Section);
+    Platform::SectionInit(Section.Opaque);
     Initialized = 1;
 }
 
 void FAsyncLock::Lock()
 {
     if (Initialized)
-        Platform::SectionEnter(Section);
+        Platform::SectionEnter(Section.Opaque);
 }
 
 void FAsyncLock::Unlock()
 {
     if (Initialized)
-        Platform::SectionLeave(Section);
+        Platform::SectionLeave(Section.Opaque);
 }
 
 } // namespace Tolvane

@@ -1,4 +1,5 @@
 // The root classes.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvBase.h"
 #include "tvCore/core/tvGlobals.h"
 

@@ -1,7 +1,8 @@
 // Eight-digit date stamps (year, month, day: "20220627") in narrow text: today's local date and
 // the date this file was compiled.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvDate.h"
-#include "platform/tvPlatformDate.h"
+#include "platform/tvPlatformClock.h"
 
 namespace Tolvane {
 

@@ -1,5 +1,6 @@
 // The text form of a date: "year-month-day:hour:minute:second" in decimal, e.g.
 // 2022-6-27:11:57:8.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvDate.h"
 #include "tvCore/core/strings/tvString.h"
 #include "core/strings/tvWideRuntime.h"

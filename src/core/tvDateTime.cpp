@@ -1,8 +1,9 @@
 // Calendar arithmetic of FDateTime and FDateTimeSpan. Dates are moved and compared through one
 // day number (1900-01-01 is day 1) under the library's leap-year rule, so adding days, going
 // back and taking spans are exact inverses of one another for every year.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvDate.h"
-#include "platform/tvPlatformDate.h"
+#include "platform/tvPlatformClock.h"
 
 namespace Tolvane {
 

@@ -1,5 +1,6 @@
 // FLog: formats each line under the library-wide lock into one shared buffer and writes it
 // to the log file, then hands the line to the hooks outside the lock.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvLogDevice.h"
 
 #include "core/strings/tvWideRuntime.h"
@@ -108,13 +109,13 @@ void FLog::Log(const tvWChar* Category, const tvWChar* Format, va_list Args)
     {
         FCriticalSection Lock;
         if (Category)
-            WriteUnits(Writer, GLogBuffer, FormatLine(u"%s: ", Category));
+            WriteUnits(Writer, GLogBuffer, FormatLine(TVTEXT("%s: "), Category));
         if (Format) {
             va_list Mine;
             va_copy(Mine, Args);
             WriteUnits(Writer, GLogBuffer, FormatLine(Format, Mine));
             va_end(Mine);
-            static const tvWChar GLineEnd[] = u"\r\n";
+            static const tvWChar GLineEnd[] = TVTEXT("\r\n");
             WriteUnits(Writer, GLineEnd, 2);
         }
     }

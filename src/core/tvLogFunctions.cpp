@@ -1,4 +1,5 @@
 // The free logging functions, the message function and the traces.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvLogDevice.h"
 
 #include "core/strings/tvWideRuntime.h"
@@ -29,7 +30,7 @@ void appLog(const tvWChar* Format, ...)
 {
     va_list Args;
     va_start(Args, Format);
-    LogWith(u"Log", Format, Args);
+    LogWith(TVTEXT("Log"), Format, Args);
     va_end(Args);
 }
 
@@ -37,7 +38,7 @@ void appWarning(const tvWChar* Format, ...)
 {
     va_list Args;
     va_start(Args, Format);
-    LogWith(u"Warning", Format, Args);
+    LogWith(TVTEXT("Warning"), Format, Args);
     va_end(Args);
 }
 
@@ -45,7 +46,7 @@ void appError(const tvWChar* Format, ...)
 {
     va_list Args;
     va_start(Args, Format);
-    LogWith(u"Error", Format, Args);
+    LogWith(TVTEXT("Error"), Format, Args);
     va_end(Args);
     Platform::DebugBreak();
 }
@@ -57,7 +58,7 @@ void appMsg(const tvWChar* Format, ...)
     va_start(Args, Format);
     Text.FormatV(Format, Args);
     va_end(Args);
-    appMessageBox(Text, u"Message", MESSAGEBOX_TaskModal);
+    appMessageBox(Text, TVTEXT("Message"), MESSAGEBOX_TaskModal);
 }
 
 void appTraceA(const char* Format, ...)

@@ -1,7 +1,8 @@
 // The allocator interface and the default and null allocators.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvMalloc.h"
 #include "tvCore/core/tvGlobals.h"
-#include "platform/tvPlatform.h"
+#include "platform/tvPlatformClock.h"
 
 namespace Tolvane {
 
@@ -12,10 +13,7 @@ namespace {
 template <class T>
 inline void AddRelaxed(T& Field, T Amount)
 {
-    T Value;
-    __atomic_load(&Field, &Value, __ATOMIC_RELAXED);
-    Value += Amount;
-    __atomic_store(&Field, &Value, __ATOMIC_RELAXED);
+    RelaxedStore(Field, T(RelaxedLoad(Field) + Amount));
 }
 
 // One timed standard heap call: Time -= clock, call, Time += clock, Count += 1. The difference of

@@ -1,4 +1,5 @@
 // The fixed-size block chain: one GMalloc block per link, the data right after the link.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvMemStack.h"
 #include "tvCore/core/tvGlobals.h"
 

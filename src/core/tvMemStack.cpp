@@ -1,5 +1,6 @@
 // The memory stack and its marks: chunks from GMalloc, handed out in stack order and given back
 // whole.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvMemStack.h"
 #include "tvCore/core/tvGlobals.h"
 

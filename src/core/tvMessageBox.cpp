@@ -1,4 +1,5 @@
 // The replaceable message-box handler; the platform's own box is the default.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvMessageBox.h"
 #include "platform/tvPlatformMessageBox.h"
 

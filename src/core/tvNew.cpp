@@ -2,6 +2,7 @@
 // GMalloc. The linker's version script keeps these symbols local to the library, so the host
 // and other libraries keep their own. A refused request returns null instead of throwing (the
 // library throws no exceptions); the build makes new-expressions check for it.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvGlobals.h"
 
 using Tolvane::GMalloc;

@@ -1,4 +1,5 @@
 // The cross-process lock: a named system lock called Name followed by "_lock".
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvLock.h"
 #include "tvCore/core/strings/tvString.h"
 #include "core/strings/tvWideRuntime.h"

@@ -1,10 +1,12 @@
 // Starting, finding and ending processes.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvProcessMgr.h"
 #include "tvCore/core/strings/tvString.h"
 #include "tvCore/core/tvLogDevice.h"
 #include "core/tvProcessSearch.h"
 #include "core/strings/tvWideRuntime.h"
 #include "platform/tvPlatformProcess.h"
+#include "platform/tvPlatformError.h"
 
 namespace Tolvane {
 
@@ -48,7 +50,7 @@ bool CProcessMgr::CreateProcessW(const tvWChar* ApplicationPath, const tvWChar* 
 void* CProcessMgr::FindProcess(const FString& ExeName, int& ProcessId)
 {
     static const FProcessSearchSystem System{Platform::ProcessVisit, Platform::ProcessOpenForWait,
-                                             Platform::LastSystemError, appLog};
+                                             Platform::LastError, appLog};
     return SearchProcess(ExeName, ProcessId, System);
 }
 

@@ -1,4 +1,5 @@
 // The process search (see tvProcessSearch.h).
+#include "base/tvPrelude.h"
 #include "core/tvProcessSearch.h"
 #include "core/strings/tvWideRuntime.h"
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/tvPlatformProcess.h"
+#include "base/tvCompiler.h"
 
 namespace Tolvane {
 
@@ -17,6 +18,6 @@ struct FProcessSearchSystem {
 // (case-sensitive). For that one: logs "Find deamon!!!" and the last system error, opens it for
 // waiting, stores its id in ProcessId and logs the last system error again. Returns the opened
 // handle; null when no process matches (ProcessId untouched) or the list cannot be read.
-tvHandle SearchProcess(const tvWChar* ExeName, int& ProcessId, const FProcessSearchSystem& System);
+TVCORE_INTERNAL tvHandle SearchProcess(const tvWChar* ExeName, int& ProcessId, const FProcessSearchSystem& System);
 
 } // namespace Tolvane

@@ -1,4 +1,5 @@
 // The scope guard over any FLock.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvLock.h"
 
 namespace Tolvane {

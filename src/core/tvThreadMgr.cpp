@@ -1,4 +1,5 @@
 // Starting and ending threads, and sleeping.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvThreadMgr.h"
 #include "platform/tvPlatformThread.h"
 

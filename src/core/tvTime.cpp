@@ -1,7 +1,8 @@
 // The seconds clock, the millisecond tick and the application clock.
+#include "base/tvPrelude.h"
 #include "tvCore/core/tvTime.h"
 #include "tvCore/core/tvGlobals.h"
-#include "platform/tvPlatform.h"
+#include "platform/tvPlatformClock.h"
 
 namespace Tolvane {
 

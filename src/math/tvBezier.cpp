@@ -1,4 +1,5 @@
 // Cubic Bezier sampling by forward differences: three additions and one square root per step.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvBezier.h"
 
 namespace Tolvane {

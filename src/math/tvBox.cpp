@@ -1,4 +1,5 @@
 // FBox growth by points and boxes, its bounding sphere and its transformed bounds.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvBox.h"
 #include "tvCore/math/tvCoords.h"
 #include "tvCore/math/tvMatrix.h"

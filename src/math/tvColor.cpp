@@ -1,5 +1,6 @@
 // FColor conversions and channel arithmetic, each channel clamped to 0..255 before it becomes
 // a byte (NaN counts as 0), so no conversion can overflow.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvColor.h"
 #include "tvCore/math/tvVector.h"
 #include "math/tvMathPrivate.h"

@@ -1,5 +1,6 @@
 // FCoords composition with frames, rotators, translations and scales; transposition, pivots,
 // the inverse frame and the rotation of an orthonormal frame.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvCoords.h"
 #include "tvCore/math/tvMatrix.h"
 #include "tvCore/math/tvRotator.h"

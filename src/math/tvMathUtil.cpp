@@ -1,4 +1,5 @@
 // The sine and bit-length tables and the load-time object that fills them.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvMathUtil.h"
 
 namespace Tolvane {
@@ -37,6 +38,6 @@ __FMathUtil::__FMathUtil()
 
 // Built right after the default allocator (priority 101), before every static object of the
 // library that might rotate a vector or round a size up to a power of two.
-__FMathUtil __GMathUtil __attribute__((init_priority(102)));
+__FMathUtil __GMathUtil TVCORE_INIT_PRIORITY(102);
 
 } // namespace Tolvane

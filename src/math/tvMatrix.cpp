@@ -1,5 +1,6 @@
 // FMatrix element arithmetic, determinant and inverse by cofactors, frames, rotators and the
 // clip planes of a projection.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvMatrix.h"
 #include "tvCore/math/tvCoords.h"
 #include "tvCore/math/tvPlane.h"

@@ -1,4 +1,5 @@
 // FNurbsCurve editing, knot generation and evaluation by the Cox-de Boor recursion.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvNurbsCurve.h"
 #include "math/tvMathPrivate.h"
 

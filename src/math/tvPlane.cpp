@@ -1,4 +1,5 @@
 // FPlane through three points, and planes carried by a matrix through its transposed adjoint.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvPlane.h"
 #include "tvCore/math/tvMatrix.h"
 #include "math/tvMathPrivate.h"

@@ -1,6 +1,7 @@
 // FQuaternion: normalising, building from axes, angles, rotators and matrices, the matrix and
 // vector forms, spherical interpolation from the sine table, and the rotation between two
 // directions.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvQuaternion.h"
 #include "tvCore/math/tvMatrix.h"
 #include "tvCore/math/tvRotator.h"

@@ -1,4 +1,5 @@
 // Random values in ranges, drawn from the runtime's generator that the library's start-up seeds.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvRange.h"
 #include "math/tvMathPrivate.h"
 

@@ -1,4 +1,5 @@
 // FRotator scaling and its rotation matrix from the sine table.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvRotator.h"
 #include "tvCore/math/tvMatrix.h"
 #include "math/tvMathPrivate.h"

@@ -1,4 +1,5 @@
 // FSphere transformed by a matrix: the radius grows with the matrix's largest row scale.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvSphere.h"
 #include "tvCore/math/tvMatrix.h"
 #include "math/tvMathPrivate.h"

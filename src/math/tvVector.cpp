@@ -1,5 +1,6 @@
 // FVector3 and FVector4 operations that need a square root, a threshold, the sine table or
 // another type of the math library.
+#include "base/tvPrelude.h"
 #include "tvCore/math/tvVector.h"
 #include "tvCore/math/tvCoords.h"
 #include "tvCore/math/tvMatrix.h"

@@ -8,14 +8,14 @@ namespace Platform {
 
 // Whether a debugger is attached to this process now.
 bool DebuggerAttached();
-// Debugger output: silent unless a debugger is attached (then standard error). Text is
-// zero-terminated; narrow text is passed on as it is, wide text as UTF-8.
+// Debugger output: silent unless a debugger listens. Text is
+// zero-terminated; narrow text is passed on as it is, wide text in the channel's own encoding.
 void DebugOutput(const char* Text);
 void DebugOutput(const tvWChar* Text);
-// The breakpoint: SIGTRAP, which a debugger catches and which ends the process unless the host
-// handles the signal.
+// The breakpoint, which a debugger catches and which ends the process unless the host
+// handles it.
 void DebugBreak();
-// Writes the text to standard output verbatim (wide text as UTF-8) and flushes it.
+// Writes the text to standard output verbatim (wide text in the console's encoding) and flushes it.
 void StandardOutput(const char* Text);
 void StandardOutput(const tvWChar* Text);
 

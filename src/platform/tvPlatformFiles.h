@@ -32,8 +32,8 @@ bool StreamFlush(tvHandle Stream);
 bool StreamClose(tvHandle Stream);
 
 // --- Attributes and access --------------------------------------------------------------------
-// Attribute bits as the interface knows them. On POSIX the read-only attribute is the
-// owner-write permission bit being clear.
+// Attribute bits as the interface knows them. Where the system has no read-only attribute, it is
+// the owner-write permission bit being clear.
 constexpr tvULong FileAttributeReadOnly = 0x01;
 constexpr tvULong FileAttributeDirectory = 0x10;
 constexpr tvULong FileAttributeNormal = 0x80;       // a file with no other attribute
@@ -41,7 +41,7 @@ constexpr tvULong FileAttributesInvalid = 0xFFFFFFFF;
 
 // The attributes of a file or directory, FileAttributesInvalid when it does not exist.
 tvULong FileGetAttributes(const tvWChar* Path);
-// Applies the read-only bit of Attributes (the only attribute POSIX can carry); false when the
+// Applies the read-only bit of Attributes (the only one every system can carry); false when the
 // file does not exist or cannot be changed.
 bool FileSetAttributes(const tvWChar* Path, tvULong Attributes);
 

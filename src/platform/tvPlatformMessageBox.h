@@ -1,5 +1,5 @@
-// The system's way of showing a message to a person: a dialog on Windows, standard error on
-// POSIX. The library reaches it only through the replaceable handler of tvMessageBox.h.
+// The system's way of showing a message to a person: a dialog where the system has one, else
+// standard error. The library reaches it only through the replaceable handler of tvMessageBox.h.
 #pragma once
 
 #include "tvCore/core/tvTypes.h"

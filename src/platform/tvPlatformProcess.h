@@ -36,8 +36,6 @@ bool ProcessVisit(FProcessVisitor Visitor, void* Context);
 tvHandle ProcessOpenForWait(tvULong ProcessId);
 // Ends the process at once. False when there is no such process or it may not be ended.
 bool ProcessKill(tvULong ProcessId);
-// The calling thread's last system error code.
-int LastSystemError();
 
 } // namespace Platform
 } // namespace Tolvane

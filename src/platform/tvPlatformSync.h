@@ -1,19 +1,29 @@
-// The platform seam for locks: recursive critical sections held in caller storage, and named
-// locks shared by every process of the machine.
+// The platform seam for locks: the library-wide lock, recursive critical sections held in
+// caller storage, and named locks shared by every process of the machine.
 #pragma once
 
-#include "tvCore/core/tvSystemSection.h"
+#include "tvCore/core/tvTypes.h"
 
 namespace Tolvane {
 namespace Platform {
 
+// --- The library-wide recursive lock ---------------------------------------------------------
+// One process-wide recursive mutex, usable from load time on (statically initialised).
+void LibraryLockInit();
+void LibraryLockEnter();
+void LibraryLockLeave();
+void LibraryLockUninit();
+
 // --- Critical sections ------------------------------------------------------------------------
-// A recursive lock for the threads of one process, living in Section. Init before any other
-// call; Delete once, after the last Leave.
-void SectionInit(FSystemSection& Section);
-void SectionEnter(FSystemSection& Section);
-void SectionLeave(FSystemSection& Section);
-void SectionDelete(FSystemSection& Section);
+// A recursive lock for the threads of one process, living in caller storage of
+// GSectionStorageBytes bytes aligned to GSectionStorageAlign. Init before any other call;
+// Delete once, after the last Leave.
+constexpr std::size_t GSectionStorageBytes = 64;
+constexpr std::size_t GSectionStorageAlign = 8;
+void SectionInit(void* Storage);
+void SectionEnter(void* Storage);
+void SectionLeave(void* Storage);
+void SectionDelete(void* Storage);
 
 // --- Named cross-process locks ------------------------------------------------------------------
 // Opens the lock called Name (the complete system name); every open of one name, in any

@@ -1,5 +1,5 @@
-// The platform seam for threads: threads that may start suspended and suspend themselves, are
-// resumed by others, and sleeping.
+// The platform seam for threads: thread identity, threads that may start suspended and suspend
+// themselves, are resumed by others, and sleeping.
 //
 // No thread ever suspends or stops another: a suspended thread waits on its own resume signal,
 // and an end request takes effect only where the thread is known to be idle (before its routine
@@ -11,11 +11,18 @@
 #pragma once
 
 #include "tvCore/core/tvTypes.h"
+#include "base/tvCompiler.h"
 
 namespace Tolvane {
 namespace Platform {
+TVCORE_INTERNAL_BEGIN
 
 typedef tvULong (*FThreadRoutine)(void* Argument);
+
+// The calling thread's id as a 32-bit number.
+tvULong CurrentThreadId();
+
+
 
 // Creates a thread running Routine(Argument). A suspended thread waits for ThreadResume before
 // it starts its routine. Null on failure (also for a null routine).
@@ -41,5 +48,6 @@ bool ThreadWaitForEnd(tvHandle Thread, tvULong Milliseconds);
 // Suspends the calling thread for Milliseconds; 0 only yields the processor.
 void SleepMilliseconds(tvULong Milliseconds);
 
+TVCORE_INTERNAL_END
 } // namespace Platform
 } // namespace Tolvane

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/tvPlatformCodePage.h"
+#include "platform/tvPlatformText.h"
 
 #include <cstring>
 #include <string>

@@ -1,4 +1,5 @@
 // The archive base.
+#include "base/tvPrelude.h"
 #include "tvCore/core/files/tvArchive.h"
 
 namespace Tolvane {

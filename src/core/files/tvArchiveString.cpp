@@ -1,4 +1,5 @@
 // The stored form of a string: a signed 32-bit count, then that many UTF-16 code units.
+#include "base/tvPrelude.h"
 #include "tvCore/core/files/tvArchive.h"
 #include "tvCore/core/strings/tvString.h"
 #include "tvCore/core/strings/tvStringUtils.h"

@@ -1,4 +1,5 @@
 // The stored form of a flag set: its 32-bit value as 4 bytes.
+#include "base/tvPrelude.h"
 #include "tvCore/core/files/tvArchive.h"
 #include "tvCore/core/strings/tvBitFlag.h"
 

@@ -1,5 +1,6 @@
 // The abstract file archives: the reader and writer bases every concrete file archive
 // derives from, and the asynchronous reader's defaults.
+#include "base/tvPrelude.h"
 #include "tvCore/core/files/tvFileArchive.h"
 #include "tvCore/core/tvGlobals.h"
 

@@ -1,4 +1,5 @@
 // The free file functions, on the platform's file services.
+#include "base/tvPrelude.h"
 #include "tvCore/core/files/tvFileFunctions.h"
 #include "core/strings/tvWideRuntime.h"
 #include "platform/tvPlatformFiles.h"

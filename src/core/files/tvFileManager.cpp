@@ -1,4 +1,5 @@
 // The file manager base: directory settings, package mode and the default behaviours.
+#include "base/tvPrelude.h"
 #include "tvCore/core/files/tvFileManager.h"
 #include "core/strings/tvWideRuntime.h"
 

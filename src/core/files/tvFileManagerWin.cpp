@@ -1,5 +1,6 @@
 // The native file manager: readers and writers over the machine's files, file lookup and
 // directory listing, all through the platform's file services.
+#include "base/tvPrelude.h"
 #include "tvCore/core/files/tvFileManagerWin.h"
 #include "platform/tvPlatformFiles.h"
 

@@ -1,4 +1,5 @@
 // The native file reader: a binary stream opened by FFileManagerWin, its size measured then.
+#include "base/tvPrelude.h"
 #include "tvCore/core/files/tvFileArchiveWin.h"
 #include "platform/tvPlatformFiles.h"
 

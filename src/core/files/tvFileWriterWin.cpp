@@ -1,4 +1,5 @@
 // The native file writer: a binary stream created by FFileManagerWin.
+#include "base/tvPrelude.h"
 #include "tvCore/core/files/tvFileArchiveWin.h"
 #include "platform/tvPlatformFiles.h"
 

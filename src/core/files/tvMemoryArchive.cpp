@@ -1,4 +1,5 @@
 // The memory reader, the memory writer and their factory.
+#include "base/tvPrelude.h"
 #include "tvCore/core/files/tvMemoryArchive.h"
 
 namespace Tolvane {

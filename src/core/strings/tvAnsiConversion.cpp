@@ -1,8 +1,9 @@
 // Text between the library's ANSI code page and UTF-16, through the platform's code-page
 // conversion (code page 0, flags 0, zero-terminated sources converted with their terminator).
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvCharConversion.h"
 #include "tvCore/core/tvMessageBox.h"
-#include "platform/tvPlatformCodePage.h"
+#include "platform/tvPlatformText.h"
 
 namespace Tolvane {
 

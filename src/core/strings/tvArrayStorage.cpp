@@ -1,4 +1,5 @@
 // Byte-level storage of TArray: the growth rule, the size limits and the allocation calls.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvArrayStorage.h"
 
 namespace Tolvane {

@@ -1,7 +1,8 @@
 // The ANSI code page setting, kept by the code-page layer.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvCodePage.h"
 
-#include "platform/tvPlatformCodePage.h"
+#include "platform/tvPlatformText.h"
 
 namespace Tolvane {
 

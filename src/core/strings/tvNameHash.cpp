@@ -1,4 +1,5 @@
 // The name table: bucket chains over entries kept in the table's own memory stack.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvNameHash.h"
 #include "tvCore/core/tvGlobals.h"
 #include "core/strings/tvWideRuntime.h"

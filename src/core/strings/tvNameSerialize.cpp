@@ -1,4 +1,5 @@
 // A name index written and read as its text.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvNameHash.h"
 #include "tvCore/core/files/tvArchive.h"
 #include "core/strings/tvWideRuntime.h"

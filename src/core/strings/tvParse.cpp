@@ -1,4 +1,5 @@
 // Command-line parsing on strings.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvParse.h"
 #include "tvCore/core/strings/tvStringUtils.h"
 #include "core/strings/tvWideRuntime.h"

@@ -3,6 +3,7 @@
 // Every buffer is one GMalloc block: the header, then Capacity + 1 code units. Capacities
 // are exact, so each operation allocates precisely what its result needs. When the allocator
 // refuses a block the string falls back to the empty record instead of writing through null.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvString.h"
 
 #include "core/strings/tvStringUnits.h"
@@ -70,7 +71,7 @@ void FString::Release(FStringData* Data)
     if (!Data || Data == &GEmptyRecord.Header)
         return;
     // The interlocked decrement: buffers are never shared, but the count is kept honest.
-    if (__atomic_sub_fetch(&Data->RefCount, 1, __ATOMIC_ACQ_REL) < 1)
+    if (InterlockedDecrement(Data->RefCount) < 1)
         FreeData(Data);
 }
 

@@ -1,10 +1,11 @@
 // FString's conversions on plain buffers, through the code-page layer. They return nothing
 // and leave the output as the conversion calls leave it.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvString.h"
 
 #include "tvCore/core/strings/tvCharConversion.h"
 
-#include "platform/tvPlatformCodePage.h"
+#include "platform/tvPlatformText.h"
 #include "tvCore/core/tvGlobals.h"
 #include "tvCore/core/tvMalloc.h"
 

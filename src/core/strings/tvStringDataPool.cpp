@@ -1,6 +1,7 @@
 // FStringDataPool: Count item records followed directly by Count buffers of ItemLength units,
 // all in one GMalloc block. The record count is not stored: the first record's buffer starts
 // right after the last record, which gives it back.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvStringDataPool.h"
 
 #include "tvCore/core/tvGlobals.h"

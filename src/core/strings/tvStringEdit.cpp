@@ -1,5 +1,6 @@
 // FString modification in place: insertion, deletion, replacement, trimming, case mapping,
 // and direct buffer access. Capacity grows only to the exact size a result needs.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvString.h"
 
 #include "core/strings/tvStringUnits.h"
@@ -153,7 +154,7 @@ int FString::Replace(const tvWChar* Old, const tvWChar* New)
         New = NewOwn.Text;
     }
     if (!New)
-        New = u"";
+        New = TVTEXT("");
     const int NewCount = TextLength(New);
 
     // Count the matches segment by segment: a 0 inside the string ends a segment.

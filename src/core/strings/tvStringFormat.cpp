@@ -4,6 +4,7 @@
 // text that does not fit the first buffer is formatted again into one of exactly that size.
 // Format first tries a 4096-unit working area on the stack; FormatV first reserves the
 // estimate below and formats straight into the string's own buffer.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvString.h"
 
 #include "core/strings/tvWideRuntime.h"
@@ -100,7 +101,7 @@ long long EstimateLength(const tvWChar* Format, va_list Args)
         case u'f': {
             tvWChar Number[512];
             const int Extra = Precision > INT_MAX - 6 ? INT_MAX : Precision + 6;
-            Amount = AtLeast(Wide::Format(Number, 512, u"%*.*f", Width, Extra, va_arg(Ap, double)), 0);
+            Amount = AtLeast(Wide::Format(Number, 512, TVTEXT("%*.*f"), Width, Extra, va_arg(Ap, double)), 0);
             break;
         }
         case u'n':

@@ -1,5 +1,6 @@
 // FString comparison, search and extraction. Searches see the text up to its first 0 unit;
 // extraction clamps its arguments to the string and always copies into a new buffer.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvString.h"
 
 #include "core/strings/tvWideRuntime.h"
@@ -7,7 +8,7 @@
 namespace Tolvane {
 
 namespace {
-inline const tvWChar* OrEmpty(const tvWChar* Text) { return Text ? Text : u""; }
+inline const tvWChar* OrEmpty(const tvWChar* Text) { return Text ? Text : TVTEXT(""); }
 inline int IndexIn(const tvWChar* Base, const tvWChar* Hit) { return Hit ? int(Hit - Base) : -1; }
 } // namespace
 

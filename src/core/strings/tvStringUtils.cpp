@@ -1,4 +1,5 @@
 // Numbers from text, trimming, raw text into an archive, and a path's extension.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvStringUtils.h"
 #include "tvCore/core/files/tvArchive.h"
 #include "core/strings/tvWideRuntime.h"

@@ -1,4 +1,5 @@
 // UTF-32 <-> UTF-16 on caller-owned arrays.
+#include "base/tvPrelude.h"
 #include "tvCore/core/strings/tvCharConversion.h"
 
 namespace Tolvane {

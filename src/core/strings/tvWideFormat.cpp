@@ -5,9 +5,10 @@
 // are converted here without any library call, and only floating-point conversions go through
 // the narrow snprintf (in the "C" locale) and are widened. Nothing is allocated except for a
 // floating-point number longer than the stack buffer (a huge width or precision).
+#include "base/tvPrelude.h"
 #include "core/strings/tvWideRuntime.h"
 
-#include "platform/tvPlatformCodePage.h"
+#include "platform/tvPlatformText.h"
 #include "platform/tvPlatformNumbers.h"
 #include "tvCore/core/tvMalloc.h"
 #include "tvCore/core/tvGlobals.h"
@@ -127,7 +128,7 @@ void PutInteger(FSink& Out, const FSpec& S, std::uint64_t Magnitude, bool Negati
     }
     const std::size_t NumDigits = std::size_t(End - First);
 
-    tvWChar Prefix[2];
+    tvWChar Prefix[2] = {0, 0};
     std::size_t PrefixLen = 0;
     if (Signed) {
         if (Negative)
@@ -292,7 +293,7 @@ inline bool ReadNumber(const tvWChar*& P, int& Value)
     return true;
 }
 
-const tvWChar GNullText[] = u"(null)";
+const tvWChar GNullText[] = TVTEXT("(null)");
 const char GNullNarrow[] = "(null)";
 
 } // namespace
@@ -303,7 +304,7 @@ int FormatV(tvWChar* Dest, std::size_t Capacity, const tvWChar* Format, va_list 
     va_list Ap;
     va_copy(Ap, Args);
     bool Ok = Format != nullptr;
-    const tvWChar* P = Ok ? Format : u"";
+    const tvWChar* P = Ok ? Format : TVTEXT("");
 
     while (Ok) {
         const tvWChar* Run = P;

@@ -1,5 +1,6 @@
 // Number parsing on UTF-16 text with the Windows runtime's wcstol / wcstoul / wcstod / _wtoi /
 // _wtof behaviour in the "C" locale, whatever locale the host process has set.
+#include "base/tvPrelude.h"
 #include "core/strings/tvWideRuntime.h"
 
 #include "platform/tvPlatformNumbers.h"

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tvCore/core/tvTypes.h"
+#include "base/tvCompiler.h"
 
 namespace Tolvane {
 namespace Platform {
@@ -16,7 +17,7 @@ namespace Platform {
 // - Backslashes are literal unless they come right before a double quote: then 2n backslashes
 //   give n backslashes and the quote groups, 2n+1 give n backslashes and a literal quote.
 // - Inside a quoted part, "" gives one literal quote and the part continues.
-class FCommandLineArguments {
+class TVCORE_INTERNAL FCommandLineArguments {
 public:
     explicit FCommandLineArguments(const tvWChar* CommandLine);
     ~FCommandLineArguments();

@@ -1,8 +1,10 @@
 // Debugger output and breaks, and standard output, on POSIX. A debugger is "attached" when the
 // kernel reports a tracer for this process.
+#include "base/tvPrelude.h"
 #include "platform/tvPlatformDebug.h"
 
 #include "platform/tvPlatformText.h"
+#include "base/tvUnicode.h"
 
 #include <csignal>
 #include <cstdio>
@@ -36,9 +38,9 @@ void ForEachUtf8Piece(const tvWChar* Text, Sink Put)
         while (Units < 255 && Text[Units])
             ++Units;
         // Keep a surrogate pair together.
-        if (Units == 255 && Text[Units - 1] >= 0xD800 && Text[Units - 1] <= 0xDBFF && Text[Units])
+        if (Units == 255 && Unicode::IsHighSurrogate(Text[Units - 1]) && Text[Units])
             ++Units;
-        const int Bytes = Utf16ToUtf8(Text, Units, Piece, sizeof Piece);
+        const int Bytes = Unicode::Utf16ToUtf8(Text, Units, Piece, sizeof Piece);
         if (Bytes > 0)
             Put(Piece, std::size_t(Bytes));
         Text += Units;

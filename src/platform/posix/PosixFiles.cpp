@@ -1,9 +1,14 @@
 // Files and directories on POSIX: stdio streams, the owner-write bit as the read-only
 // attribute, an exclusive-create or replace-by-rename copy, and a directory search that
 // behaves like the Windows one (".", ".." first, wildcard patterns, one named entry).
+#include "base/tvPrelude.h"
 #include "platform/tvPlatformFiles.h"
 #include "platform/tvPlatformText.h"
-#include "core/strings/tvWideRuntime.h"
+#include "platform/tvPlatformError.h"
+#include "base/tvWideText.h"
+#include "base/tvWildcard.h"
+#include "base/tvUnicode.h"
+#include "base/tvFaultInjection.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -38,9 +43,21 @@ tvULong AttributesOf(const struct stat& Info)
 
 bool IsReadOnlyFile(const struct stat& Info) { return !S_ISDIR(Info.st_mode) && (Info.st_mode & S_IWUSR) == 0; }
 
+// Whether a test made this use of Call fail; errno then holds the reason.
+bool Injected(Faults::ESystemCall Call)
+{
+    int Error = 0;
+    if (Faults::Check(Call, Error) == Faults::EOutcome::Proceed)
+        return false;
+    errno = Error;
+    return true;
+}
+
 // Writes all of Buffer, retrying after signals and short writes.
 bool WriteAll(int Fd, const char* Buffer, std::size_t Bytes)
 {
+    if (Injected(Faults::ESystemCall::Write))
+        return false;
     while (Bytes > 0) {
         const ssize_t Done = write(Fd, Buffer, Bytes);
         if (Done < 0 && errno == EINTR)
@@ -74,52 +91,6 @@ bool CopyContents(int From, int To, const struct stat& SourceInfo)
 }
 
 bool CloseChecked(int Fd) { return close(Fd) == 0; }
-
-// --- Wildcard matching -----------------------------------------------------------------------
-
-// '*' any run, '?' one unit; case folded as the "C" locale does. Iterative with one
-// backtracking point, so no pattern can make it run away.
-bool MatchWildcard(const tvWChar* Pattern, const tvWChar* Name)
-{
-    const tvWChar* StarPattern = nullptr;
-    const tvWChar* StarName = nullptr;
-    while (*Name) {
-        if (*Pattern == u'*') {
-            StarPattern = ++Pattern;
-            StarName = Name;
-        } else if (*Pattern == u'?' || (*Pattern && Wide::ToLower(*Pattern) == Wide::ToLower(*Name))) {
-            ++Pattern;
-            ++Name;
-        } else if (StarPattern) {
-            Pattern = StarPattern;
-            Name = ++StarName;
-        } else {
-            return false;
-        }
-    }
-    while (*Pattern == u'*')
-        ++Pattern;
-    return *Pattern == 0;
-}
-
-// A pattern ending in ".*" also matches names without an extension ("*.*" matches all, "a.*"
-// matches "a"), as the Windows search does.
-bool MatchPattern(const tvWChar* Pattern, const tvWChar* Name)
-{
-    if (MatchWildcard(Pattern, Name))
-        return true;
-    const std::size_t Length = Wide::Length(Pattern);
-    if (Length < 2 || Pattern[Length - 2] != u'.' || Pattern[Length - 1] != u'*' || Wide::FindChar(Name, u'.'))
-        return false;
-    tvWChar Stem[FFindData::NameCapacity];
-    if (Length - 2 >= FFindData::NameCapacity)
-        return false;
-    std::memcpy(Stem, Pattern, (Length - 2) * sizeof(tvWChar));
-    Stem[Length - 2] = 0;
-    return MatchWildcard(Stem, Name);
-}
-
-bool HasWildcard(const tvWChar* Text) { return Wide::FindChar(Text, u'*') || Wide::FindChar(Text, u'?'); }
 
 // --- Search state ----------------------------------------------------------------------------
 
@@ -224,7 +195,7 @@ bool CollectMatches(const char* Directory, const tvWChar* NamePattern, FSearch& 
         if (!Entry)
             break;
         tvWChar Name[FFindData::NameCapacity];
-        if (Utf8ToUtf16(Entry->d_name, -1, Name, FFindData::NameCapacity) < 0 || !MatchPattern(NamePattern, Name))
+        if (Unicode::Utf8ToUtf16(Entry->d_name, -1, Name, FFindData::NameCapacity) < 0 || !Wildcard::MatchFileName(NamePattern, Name))
             continue;  // a name the interface cannot carry is not listed
         struct stat Info;
         if (fstatat(DirFd, Entry->d_name, &Info, 0) != 0 && fstatat(DirFd, Entry->d_name, &Info, AT_SYMLINK_NOFOLLOW) != 0)
@@ -245,7 +216,7 @@ bool SearchDirectory(const tvWChar* Pattern, std::size_t NameStart, FSearch& Sea
     const FSystemPath SystemPattern(Pattern);
     if (!SystemPattern.Ok())
         return false;
-    char Directory[4096];
+    char Directory[GSystemPathBytes];
     const char* Full = SystemPattern.Get();
     const char* LastSlash = std::strrchr(Full, '/');
     if (!LastSlash) {
@@ -258,6 +229,17 @@ bool SearchDirectory(const tvWChar* Pattern, std::size_t NameStart, FSearch& Sea
     return CollectMatches(Directory, Pattern + NameStart, Search);
 }
 
+// Records why a call failed (the current errno, or Code) and gives the failure result.
+template <class T>
+T Failed(int Code = 0)
+{
+    if (Code)
+        SetLastError(Code);
+    else
+        RecordSystemError();
+    return T{};
+}
+
 } // namespace
 
 // --- Byte streams ---------------------------------------------------------------------------
@@ -266,27 +248,42 @@ tvHandle StreamOpen(const tvWChar* Path, EStreamMode Mode)
 {
     const FSystemPath SystemPath(Path);
     if (!SystemPath.Ok())
-        return nullptr;
-    FILE* File = std::fopen(SystemPath.Get(), Mode == EStreamMode::ReadBinary ? "rbe" : "wbe");
+        return Failed<tvHandle>(ENAMETOOLONG);
+    FILE* File = Injected(Faults::ESystemCall::Open)
+                     ? nullptr
+                     : std::fopen(SystemPath.Get(), Mode == EStreamMode::ReadBinary ? "rbe" : "wbe");
     if (!File)
-        return nullptr;
+        return Failed<tvHandle>();
     // stdio opens a directory for reading; the Windows runtime refuses it.
     struct stat Info;
     if (fstat(fileno(File), &Info) != 0 || S_ISDIR(Info.st_mode)) {
         std::fclose(File);
-        return nullptr;
+        return Failed<tvHandle>(EISDIR);
     }
     return File;
 }
 
 std::size_t StreamRead(tvHandle Stream, void* Buffer, std::size_t Bytes)
 {
+    if (Bytes && Injected(Faults::ESystemCall::Read))
+        return Failed<std::size_t>();
     return Bytes ? std::fread(Buffer, 1, Bytes, AsFile(Stream)) : 0;
 }
 
 std::size_t StreamWrite(tvHandle Stream, const void* Buffer, std::size_t Bytes)
 {
-    return Bytes ? std::fwrite(Buffer, 1, Bytes, AsFile(Stream)) : 0;
+    if (!Bytes)
+        return 0;
+    int Error = 0;
+    switch (Faults::Check(Faults::ESystemCall::Write, Error)) {
+    case Faults::EOutcome::Proceed:
+        return std::fwrite(Buffer, 1, Bytes, AsFile(Stream));
+    case Faults::EOutcome::Short:
+        SetLastError(Error);
+        return std::fwrite(Buffer, 1, Bytes / 2, AsFile(Stream));
+    default:
+        return Failed<std::size_t>(Error);
+    }
 }
 
 bool StreamSeek(tvHandle Stream, std::int64_t Offset, EStreamOrigin Origin)
@@ -297,7 +294,10 @@ bool StreamSeek(tvHandle Stream, std::int64_t Offset, EStreamOrigin Origin)
 
 std::int64_t StreamTell(tvHandle Stream) { return static_cast<std::int64_t>(ftello(AsFile(Stream))); }
 
-bool StreamFlush(tvHandle Stream) { return std::fflush(AsFile(Stream)) == 0; }
+bool StreamFlush(tvHandle Stream)
+{
+    return (!Injected(Faults::ESystemCall::Write) && std::fflush(AsFile(Stream)) == 0) || Failed<bool>();
+}
 
 bool StreamClose(tvHandle Stream) { return !Stream || std::fclose(AsFile(Stream)) == 0; }
 
@@ -314,13 +314,13 @@ bool FileSetAttributes(const tvWChar* Path, tvULong Attributes)
     const FSystemPath SystemPath(Path);
     struct stat Info;
     if (!SystemPath.Ok() || stat(SystemPath.Get(), &Info) != 0)
-        return false;
+        return Failed<bool>();
     mode_t Mode = Info.st_mode & 07777;
     if (Attributes & FileAttributeReadOnly)
         Mode &= ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH);
     else
         Mode |= S_IWUSR;
-    return chmod(SystemPath.Get(), Mode) == 0;
+    return chmod(SystemPath.Get(), Mode) == 0 || Failed<bool>();
 }
 
 bool FileAccess(const tvWChar* Path, int Mode)
@@ -344,10 +344,10 @@ bool FileCopy(const tvWChar* From, const tvWChar* To, bool FailIfExists)
     const FSystemPath Source(From);
     const FSystemPath Target(To);
     if (!Source.Ok() || !Target.Ok())
-        return false;
-    const int In = open(Source.Get(), O_RDONLY | O_CLOEXEC);
+        return Failed<bool>(ENAMETOOLONG);
+    const int In = Injected(Faults::ESystemCall::Open) ? -1 : open(Source.Get(), O_RDONLY | O_CLOEXEC);
     if (In < 0)
-        return false;
+        return Failed<bool>();
     struct stat SourceInfo;
     if (fstat(In, &SourceInfo) != 0 || S_ISDIR(SourceInfo.st_mode)) {
         close(In);
@@ -357,7 +357,7 @@ bool FileCopy(const tvWChar* From, const tvWChar* To, bool FailIfExists)
     bool Ok = false;
     if (FailIfExists) {
         // The exclusive create is the existence test, so no other writer can slip in between.
-        const int Out = open(Target.Get(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const int Out = Injected(Faults::ESystemCall::Open) ? -1 : open(Target.Get(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (Out >= 0) {
             Ok = CopyContents(In, Out, SourceInfo);
             Ok = CloseChecked(Out) && Ok;
@@ -370,18 +370,23 @@ bool FileCopy(const tvWChar* From, const tvWChar* To, bool FailIfExists)
         if (!Exists || (!S_ISDIR(TargetInfo.st_mode) && !IsReadOnlyFile(TargetInfo))) {
             // Written beside the target and renamed over it: a failed copy never leaves a
             // half-written target, and an existing one stays as it was.
-            char Temporary[4096 + 32];
+            char Temporary[GSystemPathBytes + 32];
             std::snprintf(Temporary, sizeof(Temporary), "%s.tvcopy-XXXXXX", Target.Get());
-            const int Out = mkostemp(Temporary, O_CLOEXEC);
+            const int Out = Injected(Faults::ESystemCall::Open) ? -1 : mkostemp(Temporary, O_CLOEXEC);
             if (Out >= 0) {
                 Ok = CopyContents(In, Out, SourceInfo);
+                // On the disk before the rename, so the name never points at a file that a
+                // crash could leave empty.
+                Ok = Ok && !Injected(Faults::ESystemCall::Sync) && fsync(Out) == 0;
                 Ok = CloseChecked(Out) && Ok;
-                Ok = Ok && rename(Temporary, Target.Get()) == 0;
+                Ok = Ok && !Injected(Faults::ESystemCall::Rename) && rename(Temporary, Target.Get()) == 0;
                 if (!Ok)
                     unlink(Temporary);
             }
         }
     }
+    if (!Ok)
+        RecordSystemError();
     close(In);
     return Ok;
 }
@@ -391,16 +396,17 @@ bool FileDelete(const tvWChar* Path)
     const FSystemPath SystemPath(Path);
     struct stat Info;
     if (!SystemPath.Ok() || lstat(SystemPath.Get(), &Info) != 0)
-        return false;
+        return Failed<bool>();
     if (S_ISDIR(Info.st_mode) || (S_ISREG(Info.st_mode) && IsReadOnlyFile(Info)))
-        return false;
-    return unlink(SystemPath.Get()) == 0;
+        return Failed<bool>(EACCES);
+    return unlink(SystemPath.Get()) == 0 || Failed<bool>();
 }
 
 bool DirectoryCreate(const tvWChar* Path)
 {
     const FSystemPath SystemPath(Path);
-    return SystemPath.Ok() && mkdir(SystemPath.Get(), 0777) == 0;
+    return (SystemPath.Ok() && !Injected(Faults::ESystemCall::CreateDirectory) && mkdir(SystemPath.Get(), 0777) == 0) ||
+           Failed<bool>();
 }
 
 // --- Directory search -------------------------------------------------------------------------
@@ -421,7 +427,7 @@ tvHandle DirectorySearchFirst(const tvWChar* Pattern, FFindData& Out)
     if (!Search)
         return nullptr;
     bool Ok;
-    if (HasWildcard(NamePattern)) {
+    if (Wildcard::HasWildcard(NamePattern)) {
         Ok = SearchDirectory(Pattern, NameStart, *Search);
     } else {
         struct stat Info;

@@ -1,7 +1,9 @@
 // Message boxes on POSIX: one line on standard error, "caption: text", in UTF-8. The line is
 // written with a single call so that lines from several threads do not interleave.
+#include "base/tvPrelude.h"
 #include "platform/tvPlatformMessageBox.h"
 #include "platform/tvPlatformText.h"
+#include "base/tvUnicode.h"
 
 #include <unistd.h>
 
@@ -16,9 +18,9 @@ std::size_t AppendCut(const tvWChar* Text, char* Out, std::size_t Room)
     if (!Text || Room == 0)
         return 0;
     int Units = -1;
-    int Bytes = Utf16ToUtf8(Text, Units, Out, Room);
+    int Bytes = Unicode::Utf16ToUtf8(Text, Units, Out, Room);
     for (Units = static_cast<int>(Room / 3); Bytes < 0 && Units > 0; Units /= 2)
-        Bytes = Utf16ToUtf8(Text, Units, Out, Room);
+        Bytes = Unicode::Utf16ToUtf8(Text, Units, Out, Room);
     return Bytes > 0 ? static_cast<std::size_t>(Bytes) : 0;
 }
 } // namespace

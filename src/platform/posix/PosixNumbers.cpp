@@ -1,5 +1,6 @@
 // Number text in the "C" locale through a locale object of its own (newlocale), used per call
 // with uselocale / strtod_l so the process locale and other threads are never touched.
+#include "base/tvPrelude.h"
 #include "platform/tvPlatformNumbers.h"
 
 #include <clocale>

@@ -1,13 +1,11 @@
-// Starting and ending processes on POSIX.
-//
-// A process handle is the process id itself (as a pointer-sized value): the interface offers
-// no operation that closes a handle, so a descriptor-based handle (a pidfd) would leak with
-// every call. A started process is the caller's child. When the caller has its handle, the
-// caller collects it (waitpid), as POSIX parents do; a process started without a handle for
-// the caller is collected by a small thread of the layer when it ends.
+// Processes on POSIX: starting, listing through /proc, opening for waiting and ending them.
+#include "base/tvPrelude.h"
 #include "platform/tvPlatformProcess.h"
 #include "platform/posix/PosixCommandLine.h"
 #include "platform/tvPlatformText.h"
+#include "platform/tvPlatformError.h"
+#include "base/tvBaseAlloc.h"
+#include "base/tvUnicode.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -17,11 +15,19 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
+#include <dirent.h>
 
 namespace Tolvane {
 namespace Platform {
+
+// ----------------------------------------------------------------------------------------------
+// Starting and ending processes on POSIX.
+//
+// A process handle is the process id itself (as a pointer-sized value): the interface offers
+// no operation that closes a handle, so a descriptor-based handle (a pidfd) would leak with
+// every call. A started process is the caller's child. When the caller has its handle, the
+// caller collects it (waitpid), as POSIX parents do; a process started without a handle for
+// the caller is collected by a small thread of the layer when it ends.
 
 namespace {
 
@@ -75,7 +81,7 @@ public:
 void FindBareProgram(const char* Name, char* Out, std::size_t Capacity)
 {
     Out[0] = 0;
-    char Folder[4096];
+    char Folder[GSystemPathBytes];
     const ssize_t Length = readlink("/proc/self/exe", Folder, sizeof(Folder) - 1);
     char* Slash = nullptr;
     if (Length > 0) {
@@ -129,7 +135,7 @@ tvHandle ProcessStart(const FProcessStart& Start)
     char** Argv = Arguments.Argv();
 
     const FSystemPath Application(Start.Application ? Start.Application : TVTEXT(""));
-    char Found[4096];
+    char Found[GSystemPathBytes];
     const char* Program;
     bool SearchPath = false;
     char* OnlyName[2] = {nullptr, nullptr};
@@ -163,7 +169,7 @@ tvHandle ProcessStart(const FProcessStart& Start)
     const int Failed = SearchPath ? posix_spawnp(&Id, Program, &Settings.Actions, &Settings.Attributes, Argv, environ)
                                   : posix_spawn(&Id, Program, &Settings.Actions, &Settings.Attributes, Argv, environ);
     if (Failed) {
-        errno = Failed;
+        SetLastError(Failed);
         return nullptr;
     }
     if (Start.Unwatched)
@@ -179,21 +185,250 @@ tvULong ProcessIdOf(tvHandle Process)
 
 tvHandle ProcessOpenForWait(tvULong ProcessId)
 {
-    if (!IsProcessId(ProcessId))
+    if (!IsProcessId(ProcessId)) {
+        SetLastError(ESRCH);
         return nullptr;
+    }
     const pid_t Id = static_cast<pid_t>(ProcessId);
     // EPERM: the process exists but belongs to someone else; it can still be waited for.
     if (kill(Id, 0) == 0 || errno == EPERM)
         return HandleOf(Id);
+    RecordSystemError();
     return nullptr;
 }
 
 bool ProcessKill(tvULong ProcessId)
 {
-    return IsProcessId(ProcessId) && kill(static_cast<pid_t>(ProcessId), SIGKILL) == 0;
+    if (!IsProcessId(ProcessId)) {
+        SetLastError(ESRCH);
+        return false;
+    }
+    if (kill(static_cast<pid_t>(ProcessId), SIGKILL) == 0)
+        return true;
+    RecordSystemError();
+    return false;
 }
 
-int LastSystemError() { return errno; }
+
+// ----------------------------------------------------------------------------------------------
+// The system's process list on POSIX: the numbered folders of /proc.
+//
+// A process's executable name is the file name of its /proc/<id>/exe link (the program file
+// it runs, links resolved). Where that link may not be read (another user's processes, kernel
+// threads) the name is the process's command name from /proc/<id>/comm, which the system cuts
+// to 15 bytes.
+
+namespace {
+
+constexpr std::size_t GExeNameUnits = 260;
+
+bool ParseId(const char* Text, tvULong& Id)
+{
+    if (!*Text)
+        return false;
+    std::uint64_t Value = 0;
+    for (; *Text; ++Text) {
+        if (*Text < '0' || *Text > '9')
+            return false;
+        Value = Value * 10 + static_cast<unsigned>(*Text - '0');
+        if (Value > 0x7FFFFFFFu)
+            return false;
+    }
+    Id = static_cast<tvULong>(Value);
+    return true;
+}
+
+// Whether the process still runs: one that has ended and waits to be collected by its parent
+// (state Z or X in /proc/<id>/stat, after the command name's closing parenthesis) does not.
+bool IsRunning(const char* Folder)
+{
+    char Path[64];
+    std::snprintf(Path, sizeof(Path), "/proc/%s/stat", Folder);
+    const int File = open(Path, O_RDONLY | O_CLOEXEC);
+    if (File < 0)
+        return false;
+    char Stat[512];
+    const ssize_t Read = read(File, Stat, sizeof(Stat) - 1);
+    close(File);
+    if (Read <= 0)
+        return false;
+    Stat[Read] = 0;
+    const char* Close = std::strrchr(Stat, ')');
+    if (!Close || Close[1] != ' ')
+        return false;
+    return Close[2] != 'Z' && Close[2] != 'X';
+}
+
+// The executable's file name, UTF-8, into Out; false when the process is gone.
+bool ReadExeName(const char* Folder, char* Out, std::size_t Capacity)
+{
+    char Path[64];
+    std::snprintf(Path, sizeof(Path), "/proc/%s/exe", Folder);
+    char Target[GSystemPathBytes];
+    const ssize_t Length = readlink(Path, Target, sizeof(Target) - 1);
+    if (Length > 0) {
+        Target[Length] = 0;
+        static const char Deleted[] = " (deleted)";  // the program file was replaced or removed
+        const std::size_t N = static_cast<std::size_t>(Length);
+        if (N > sizeof(Deleted) - 1 && std::strcmp(Target + N - (sizeof(Deleted) - 1), Deleted) == 0)
+            Target[N - (sizeof(Deleted) - 1)] = 0;
+        const char* Slash = std::strrchr(Target, '/');
+        std::snprintf(Out, Capacity, "%s", Slash ? Slash + 1 : Target);
+        return true;
+    }
+    std::snprintf(Path, sizeof(Path), "/proc/%s/comm", Folder);
+    const int File = open(Path, O_RDONLY | O_CLOEXEC);
+    if (File < 0)
+        return false;
+    const ssize_t Read = read(File, Out, Capacity - 1);
+    close(File);
+    if (Read <= 0)
+        return false;
+    std::size_t N = static_cast<std::size_t>(Read);
+    if (Out[N - 1] == '\n')
+        --N;
+    Out[N] = 0;
+    return true;
+}
+
+} // namespace
+
+bool ProcessVisit(FProcessVisitor Visitor, void* Context)
+{
+    DIR* Folder = opendir("/proc");
+    if (!Folder)
+        return false;
+    char Narrow[GExeNameUnits * 3];
+    tvWChar Name[GExeNameUnits];
+    while (const dirent* Entry = readdir(Folder)) {
+        tvULong Id;
+        if (!ParseId(Entry->d_name, Id) || !IsRunning(Entry->d_name) || !ReadExeName(Entry->d_name, Narrow, sizeof(Narrow)))
+            continue;
+        if (Unicode::Utf8ToUtf16(Narrow, -1, Name, GExeNameUnits) < 0)
+            continue;
+        if (!Visitor(Context, Name, Id))
+            break;
+    }
+    closedir(Folder);
+    return true;
+}
+
+// ----------------------------------------------------------------------------------------------
+// Command-line splitting by the Windows runtime's rules (see PosixCommandLine.h).
+
+namespace {
+
+inline bool IsBlank(tvWChar C) { return C == u' ' || C == u'\t'; }
+
+// Writes the arguments into Out, each followed by a terminator; returns their count. Out has
+// room for twice the line's length plus two units, more than the worst case needs (every
+// argument takes at least one unit of the line and adds one terminator).
+int Split(const tvWChar* Line, tvWChar* Out)
+{
+    const tvWChar* P = Line;
+    while (IsBlank(*P))
+        ++P;
+    if (!*P)
+        return 0;
+
+    // The program's name: quotes group, nothing escapes.
+    bool Quoted = false;
+    for (; *P && (Quoted || !IsBlank(*P)); ++P) {
+        if (*P == u'"')
+            Quoted = !Quoted;
+        else
+            *Out++ = *P;
+    }
+    *Out++ = 0;
+    int Count = 1;
+
+    for (;;) {
+        while (IsBlank(*P))
+            ++P;
+        if (!*P)
+            return Count;
+        Quoted = false;
+        while (*P && (Quoted || !IsBlank(*P))) {
+            std::size_t Backslashes = 0;
+            while (P[Backslashes] == u'\\')
+                ++Backslashes;
+            if (P[Backslashes] != u'"') {
+                // Backslashes not before a quote are literal; so is any other character (the
+                // loop's condition has already let it in: it is no blank outside quotes).
+                for (std::size_t i = 0; i < Backslashes; ++i)
+                    *Out++ = u'\\';
+                if (Backslashes == 0)
+                    *Out++ = *P++;
+                P += Backslashes;
+                continue;
+            }
+            for (std::size_t i = 0; i < Backslashes / 2; ++i)
+                *Out++ = u'\\';
+            P += Backslashes;  // now at the quote
+            if (Backslashes % 2 == 1) {
+                *Out++ = u'"';
+                ++P;
+            } else if (Quoted && P[1] == u'"') {
+                *Out++ = u'"';
+                P += 2;
+            } else {
+                Quoted = !Quoted;
+                ++P;
+            }
+        }
+        *Out++ = 0;
+        ++Count;
+    }
+}
+
+} // namespace
+
+FCommandLineArguments::FCommandLineArguments(const tvWChar* CommandLine)
+{
+    if (!CommandLine)
+        return;
+    std::size_t Length = 0;
+    while (CommandLine[Length])
+        ++Length;
+    // One block: the pointer vector, the split UTF-16 text, then its UTF-8 form.
+    const std::size_t MaxArguments = Length + 1;
+    const std::size_t WideUnits = 2 * Length + 2;
+    const std::size_t NarrowBytes = 3 * Length + MaxArguments + 1;
+    const std::size_t Bytes = (MaxArguments + 1) * sizeof(char*) + WideUnits * sizeof(tvWChar) + NarrowBytes;
+    if (Bytes > 0x7FFFFFFFu)
+        return;
+    Block = BaseAlloc::Allocate(Bytes);
+    if (!Block)
+        return;
+    char** Pointers = static_cast<char**>(Block);
+    tvWChar* Wide = reinterpret_cast<tvWChar*>(Pointers + MaxArguments + 1);
+    char* Narrow = reinterpret_cast<char*>(Wide + WideUnits);
+    char* const NarrowEnd = Narrow + NarrowBytes;
+
+    Arguments = Split(CommandLine, Wide);
+    const tvWChar* Next = Wide;
+    for (int i = 0; i < Arguments; ++i) {
+        std::size_t Units = 0;
+        while (Next[Units])
+            ++Units;
+        const int Written = Unicode::Utf16ToUtf8(Next, static_cast<int>(Units), Narrow, static_cast<std::size_t>(NarrowEnd - Narrow));
+        if (Written < 0) {
+            Arguments = 0;
+            return;
+        }
+        Pointers[i] = Narrow;
+        Narrow += Written + 1;
+        Next += Units + 1;
+    }
+    Pointers[Arguments] = nullptr;
+    Vector = Pointers;
+}
+
+FCommandLineArguments::~FCommandLineArguments()
+{
+    if (Block)
+        BaseAlloc::Release(Block);
+}
 
 } // namespace Platform
 } // namespace Tolvane

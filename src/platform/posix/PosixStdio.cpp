@@ -1,10 +1,10 @@
 // C streams on narrow paths on POSIX: the paths are UTF-8 already; only '\' becomes '/'.
 #include "base/tvPrelude.h"
 #include "platform/tvPlatformStdio.h"
-#include "platform/tvPlatformText.h"
+#include "base/tvPathLimits.h"
+#include "base/tvUnicode.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <stdio.h>
 #include <unistd.h>
@@ -14,7 +14,7 @@ namespace Platform {
 
 namespace {
 // A narrow path in the system's form; false when it does not fit.
-bool SystemForm(const char* Path, char (&Out)[PATH_MAX])
+bool SystemForm(const char* Path, char (&Out)[GSystemPathBytes])
 {
     if (!Path)
         return false;
@@ -29,7 +29,7 @@ bool SystemForm(const char* Path, char (&Out)[PATH_MAX])
 
 std::FILE* StdioOpen(const char* Path, const char* Mode)
 {
-    char System[PATH_MAX];
+    char System[GSystemPathBytes];
     if (!Mode || !SystemForm(Path, System))
         return nullptr;
     return std::fopen(System, Mode);
@@ -56,14 +56,14 @@ bool StdioCommit(std::FILE* Stream)
 
 bool StdioReplace(const char* From, const char* To)
 {
-    char SystemFrom[PATH_MAX];
-    char SystemTo[PATH_MAX];
+    char SystemFrom[GSystemPathBytes];
+    char SystemTo[GSystemPathBytes];
     return SystemForm(From, SystemFrom) && SystemForm(To, SystemTo) && std::rename(SystemFrom, SystemTo) == 0;
 }
 
 bool StdioPathToLibrary(const char* Path, tvWChar* Out, std::size_t Capacity)
 {
-    return Path && Out && Utf8ToUtf16(Path, -1, Out, Capacity) >= 0;
+    return Path && Out && Unicode::Utf8ToUtf16(Path, -1, Out, Capacity) >= 0;
 }
 
 } // namespace Platform

@@ -1,130 +1,268 @@
-// UTF-16 <-> UTF-8 at the system boundary, and system paths.
+// Text on POSIX: code pages through iconv, and system paths.
+#include "base/tvPrelude.h"
 #include "platform/tvPlatformText.h"
+#include "base/tvUnicode.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iconv.h>
 
 namespace Tolvane {
 namespace Platform {
 
-namespace {
-constexpr char32_t GReplacement = 0xFFFD;
-
-inline bool IsHighSurrogate(char32_t C) { return C >= 0xD800 && C <= 0xDBFF; }
-inline bool IsLowSurrogate(char32_t C) { return C >= 0xDC00 && C <= 0xDFFF; }
-
-// Appends the UTF-8 form of one code point; false when it does not fit before the terminator.
-inline bool PutUtf8(char32_t C, char* Out, std::size_t Capacity, std::size_t& Used)
-{
-    char Bytes[4];
-    int N;
-    if (C < 0x80) { Bytes[0] = char(C); N = 1; }
-    else if (C < 0x800) { Bytes[0] = char(0xC0 | (C >> 6)); Bytes[1] = char(0x80 | (C & 0x3F)); N = 2; }
-    else if (C < 0x10000) {
-        Bytes[0] = char(0xE0 | (C >> 12)); Bytes[1] = char(0x80 | ((C >> 6) & 0x3F));
-        Bytes[2] = char(0x80 | (C & 0x3F)); N = 3;
-    } else {
-        Bytes[0] = char(0xF0 | (C >> 18)); Bytes[1] = char(0x80 | ((C >> 12) & 0x3F));
-        Bytes[2] = char(0x80 | ((C >> 6) & 0x3F)); Bytes[3] = char(0x80 | (C & 0x3F)); N = 4;
-    }
-    if (Used + N + 1 > Capacity)
-        return false;
-    for (int i = 0; i < N; ++i)
-        Out[Used++] = Bytes[i];
-    return true;
-}
-
-inline bool PutUtf16(char32_t C, tvWChar* Out, std::size_t Capacity, std::size_t& Used)
-{
-    const std::size_t N = C >= 0x10000 ? 2 : 1;
-    if (Used + N + 1 > Capacity)
-        return false;
-    if (N == 2) {
-        C -= 0x10000;
-        Out[Used++] = tvWChar(0xD800 + (C >> 10));
-        Out[Used++] = tvWChar(0xDC00 + (C & 0x3FF));
-    } else {
-        Out[Used++] = tvWChar(C);
-    }
-    return true;
-}
-
-template <class T>
-inline int Fail(T* Out, std::size_t Capacity)
-{
-    if (Capacity > 0)
-        Out[0] = 0;
-    return -1;
-}
-
-// Decodes one UTF-8 sequence starting at In[i] (i < Count); advances i.
-char32_t NextUtf8(const unsigned char* In, std::size_t Count, std::size_t& i)
-{
-    const unsigned char Lead = In[i++];
-    if (Lead < 0x80)
-        return Lead;
-    int Extra;
-    char32_t C, Min;
-    if ((Lead & 0xE0) == 0xC0) { Extra = 1; C = Lead & 0x1F; Min = 0x80; }
-    else if ((Lead & 0xF0) == 0xE0) { Extra = 2; C = Lead & 0x0F; Min = 0x800; }
-    else if ((Lead & 0xF8) == 0xF0) { Extra = 3; C = Lead & 0x07; Min = 0x10000; }
-    else return GReplacement;
-    for (int k = 0; k < Extra; ++k) {
-        if (i >= Count || (In[i] & 0xC0) != 0x80)
-            return GReplacement;  // the unit that broke the sequence is decoded on its own
-        C = (C << 6) | (In[i++] & 0x3F);
-    }
-    if (C < Min || C > 0x10FFFF || IsHighSurrogate(C) || IsLowSurrogate(C))
-        return GReplacement;
-    return C;
-}
-} // namespace
-
-int Utf16ToUtf8(const tvWChar* In, int Count, char* Out, std::size_t OutCapacity)
-{
-    if (!In || OutCapacity == 0)
-        return Fail(Out, OutCapacity);
-    std::size_t N = 0;
-    if (Count < 0)
-        while (In[N]) ++N;
-    else
-        N = static_cast<std::size_t>(Count);
-    std::size_t Used = 0;
-    for (std::size_t i = 0; i < N; ++i) {
-        char32_t C = In[i];
-        if (IsHighSurrogate(C) && i + 1 < N && IsLowSurrogate(In[i + 1])) {
-            C = 0x10000 + ((C - 0xD800) << 10) + (char32_t(In[i + 1]) - 0xDC00);
-            ++i;
-        } else if (IsHighSurrogate(C) || IsLowSurrogate(C)) {
-            C = GReplacement;
-        }
-        if (!PutUtf8(C, Out, OutCapacity, Used))
-            return Fail(Out, OutCapacity);
-    }
-    Out[Used] = 0;
-    return static_cast<int>(Used);
-}
-
-int Utf8ToUtf16(const char* In, int Count, tvWChar* Out, std::size_t OutCapacity)
-{
-    if (!In || OutCapacity == 0)
-        return Fail(Out, OutCapacity);
-    const unsigned char* Bytes = reinterpret_cast<const unsigned char*>(In);
-    const std::size_t N = Count < 0 ? std::strlen(In) : static_cast<std::size_t>(Count);
-    std::size_t Used = 0;
-    for (std::size_t i = 0; i < N;) {
-        if (!PutUtf16(NextUtf8(Bytes, N, i), Out, OutCapacity, Used))
-            return Fail(Out, OutCapacity);
-    }
-    Out[Used] = 0;
-    return static_cast<int>(Used);
-}
+// ----------------------------------------------------------------------------------------------
+// UTF-16 <-> UTF-8 at the system boundary, and system paths.
 
 FSystemPath::FSystemPath(const tvWChar* Path)
-    : Valid(Path && Utf16ToUtf8(Path, -1, Text, Capacity) >= 0)
+    : Valid(Path && Unicode::Utf16ToUtf8(Path, -1, Text, Capacity) >= 0)
 {
     if (!Path)
         Text[0] = 0;
     for (char* P = Text; *P; ++P)
         if (*P == '\\')
             *P = '/';
+}
+
+// ----------------------------------------------------------------------------------------------
+// Code-page conversion on POSIX. Windows-1252, the default ANSI code page, is converted here
+// with its table (the system's converter rejects the five bytes that Windows passes through
+// unchanged); every other code page goes through iconv, with one converter per code page and
+// direction cached per thread, since a converter holds state and must not be shared.
+
+namespace {
+
+std::atomic<unsigned> GAnsiCodePage{1252};
+
+constexpr unsigned GWindows1252 = 1252;
+
+// 0x80-0x9F are the only bytes of Windows-1252 that differ from Latin-1; the five unassigned
+// ones map to the same code, as Windows maps them.
+const tvWChar GHigh1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+
+// Units a valid character takes at Source[i] (1 or 2), or 0 for a lone surrogate.
+inline int CharacterUnits(const tvWChar* Source, std::size_t i, std::size_t Count)
+{
+    if (Unicode::IsHighSurrogate(Source[i]))
+        return (i + 1 < Count && Unicode::IsLowSurrogate(Source[i + 1])) ? 2 : 0;
+    return Unicode::IsLowSurrogate(Source[i]) ? 0 : 1;
+}
+
+int Encode1252(tvWChar C)
+{
+    if (C < 0x80 || (C >= 0xA0 && C <= 0xFF))
+        return int(C);
+    for (int i = 0; i < 32; ++i)
+        if (GHigh1252[i] == C)
+            return 0x80 + i;
+    return -1;
+}
+
+// Counts or writes output with the room rules of the conversion calls.
+template <class Unit>
+struct FOutput {
+    Unit* Dest;
+    std::size_t Room;   // 0: only counting
+    std::size_t Count = 0;
+    bool Overflow = false;
+
+    void Put(Unit U)
+    {
+        if (Room) {
+            if (Count < Room) Dest[Count] = U;
+            else Overflow = true;
+        }
+        ++Count;
+    }
+    int Result() const { return Overflow || Count > 0x7FFFFFFF ? 0 : int(Count); }
+};
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+const char GUtf16Name[] = "UTF-16BE";
+#else
+const char GUtf16Name[] = "UTF-16LE";
+#endif
+
+void IconvName(unsigned CodePage, char (&Name)[24])
+{
+    if (CodePage == GCodePageUtf8)
+        std::snprintf(Name, sizeof Name, "UTF-8");
+    else
+        std::snprintf(Name, sizeof Name, "CP%u", CodePage);
+}
+
+iconv_t const GNoConverter = reinterpret_cast<iconv_t>(-1);
+
+// A few converters per thread, opened on first use and closed when the thread ends.
+class FConverters {
+public:
+    ~FConverters()
+    {
+        for (int i = 0; i < Used; ++i)
+            iconv_close(Slots[i].Converter);
+    }
+    iconv_t Get(unsigned CodePage, bool ToWide)
+    {
+        for (int i = 0; i < Used; ++i)
+            if (Slots[i].CodePage == CodePage && Slots[i].ToWide == ToWide) {
+                iconv(Slots[i].Converter, nullptr, nullptr, nullptr, nullptr);  // reset state
+                return Slots[i].Converter;
+            }
+        char Name[24];
+        IconvName(CodePage, Name);
+        iconv_t C = ToWide ? iconv_open(GUtf16Name, Name) : iconv_open(Name, GUtf16Name);
+        if (C == GNoConverter)
+            return C;
+        int Index;
+        if (Used < Capacity) {
+            Index = Used++;
+        } else {
+            Index = int(Next++ % Capacity);  // the slots are reused in turn
+            iconv_close(Slots[Index].Converter);
+        }
+        Slots[Index] = FSlot{CodePage, ToWide, C};
+        return C;
+    }
+
+private:
+    struct FSlot {
+        unsigned CodePage = 0;
+        bool ToWide = false;
+        iconv_t Converter = nullptr;
+    };
+    static constexpr int Capacity = 6;
+    FSlot Slots[Capacity];
+    int Used = 0;
+    unsigned Next = 0;
+};
+
+thread_local FConverters GConverters;
+
+inline unsigned Resolve(unsigned CodePage)
+{
+    return CodePage == GCodePageAnsi ? GAnsiCodePage.load(std::memory_order_relaxed) : CodePage;
+}
+
+// Runs iconv over the whole input, writing through Out. Returns false on invalid input.
+// For the narrow direction, a character the code page cannot hold becomes '?'.
+template <class In, class OutUnit>
+bool RunIconv(iconv_t C, const In* Source, std::size_t Count, FOutput<OutUnit>& Out, bool ToWide)
+{
+    char* InPtr = const_cast<char*>(reinterpret_cast<const char*>(Source));
+    std::size_t InLeft = Count * sizeof(In);
+    OutUnit Chunk[256];
+    while (InLeft > 0) {
+        char* OutPtr = reinterpret_cast<char*>(Chunk);
+        std::size_t OutLeft = sizeof Chunk;
+        const std::size_t R = iconv(C, &InPtr, &InLeft, &OutPtr, &OutLeft);
+        const int Error = R == std::size_t(-1) ? errno : 0;
+        const std::size_t Made = std::size_t(reinterpret_cast<OutUnit*>(OutPtr) - Chunk);
+        for (std::size_t i = 0; i < Made; ++i)
+            Out.Put(Chunk[i]);
+        if (Error == 0 || Error == E2BIG)
+            continue;
+        if (ToWide || Error != EILSEQ)
+            return false;  // malformed narrow text, or a character cut off at the end
+        // The narrow direction stopped at a unit: a lone surrogate fails, a character the
+        // code page cannot hold becomes the default character.
+        const tvWChar* At = reinterpret_cast<const tvWChar*>(InPtr);
+        const std::size_t Index = std::size_t(At - reinterpret_cast<const tvWChar*>(Source));
+        const int Units = CharacterUnits(reinterpret_cast<const tvWChar*>(Source), Index, Count);
+        if (Units == 0)
+            return false;
+        Out.Put(OutUnit('?'));
+        InPtr += Units * sizeof(tvWChar);
+        InLeft -= Units * sizeof(tvWChar);
+    }
+    // Flush any shift state the narrow side may need.
+    if (!ToWide) {
+        char* OutPtr = reinterpret_cast<char*>(Chunk);
+        std::size_t OutLeft = sizeof Chunk;
+        iconv(C, nullptr, nullptr, &OutPtr, &OutLeft);
+        for (OutUnit* P = Chunk; P < reinterpret_cast<OutUnit*>(OutPtr); ++P)
+            Out.Put(*P);
+    }
+    return true;
+}
+
+template <class In>
+inline bool ValidArguments(const In* Source, int SourceLength, const void* Dest, int DestLength)
+{
+    return Source && (SourceLength > 0 || SourceLength == -1) && DestLength >= 0 && (DestLength == 0 || Dest);
+}
+
+} // namespace
+
+unsigned AnsiCodePage()
+{
+    return GAnsiCodePage.load(std::memory_order_relaxed);
+}
+
+bool SetAnsiCodePage(unsigned CodePage)
+{
+    if (CodePage == GCodePageAnsi)
+        return false;
+    if (CodePage != GWindows1252 && GConverters.Get(CodePage, true) == GNoConverter)
+        return false;
+    GAnsiCodePage.store(CodePage, std::memory_order_relaxed);
+    return true;
+}
+
+int MultiByteToWide(unsigned CodePage, const char* Source, int SourceLength, tvWChar* Dest, int DestLength)
+{
+    if (!ValidArguments(Source, SourceLength, Dest, DestLength))
+        return 0;
+    const std::size_t Count = SourceLength == -1 ? std::strlen(Source) + 1 : std::size_t(SourceLength);
+    FOutput<tvWChar> Out{Dest, std::size_t(DestLength)};
+    const unsigned Page = Resolve(CodePage);
+    if (Page == GWindows1252) {
+        for (std::size_t i = 0; i < Count; ++i) {
+            const unsigned char B = static_cast<unsigned char>(Source[i]);
+            Out.Put(B >= 0x80 && B <= 0x9F ? GHigh1252[B - 0x80] : tvWChar(B));
+        }
+        return Out.Result();
+    }
+    const iconv_t C = GConverters.Get(Page, true);
+    if (C == GNoConverter || !RunIconv(C, Source, Count, Out, true))
+        return 0;
+    return Out.Result();
+}
+
+int WideToMultiByte(unsigned CodePage, const tvWChar* Source, int SourceLength, char* Dest, int DestLength)
+{
+    if (!ValidArguments(Source, SourceLength, Dest, DestLength))
+        return 0;
+    std::size_t Count = 0;
+    if (SourceLength == -1) {
+        while (Source[Count])
+            ++Count;
+        ++Count;
+    } else {
+        Count = std::size_t(SourceLength);
+    }
+    FOutput<char> Out{Dest, std::size_t(DestLength)};
+    const unsigned Page = Resolve(CodePage);
+    if (Page == GWindows1252) {
+        for (std::size_t i = 0; i < Count;) {
+            const int Units = CharacterUnits(Source, i, Count);
+            if (Units == 0)
+                return 0;
+            const int Byte = Units == 1 ? Encode1252(Source[i]) : -1;
+            Out.Put(char(Byte < 0 ? '?' : Byte));
+            i += std::size_t(Units);
+        }
+        return Out.Result();
+    }
+    const iconv_t C = GConverters.Get(Page, false);
+    if (C == GNoConverter || !RunIconv(C, Source, Count, Out, false))
+        return 0;
+    return Out.Result();
 }
 
 } // namespace Platform

@@ -1,5 +1,6 @@
 // Length, copy and compare on UTF-16 code units.
-#include "core/strings/tvWideRuntime.h"
+#include "base/tvPrelude.h"
+#include "base/tvWideText.h"
 
 namespace Tolvane {
 namespace Wide {

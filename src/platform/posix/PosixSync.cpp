@@ -1,3 +1,70 @@
+// Locks on POSIX: the library-wide lock, critical sections and named cross-process locks.
+#include "base/tvPrelude.h"
+#include "platform/tvPlatformSync.h"
+#include "platform/tvPlatformText.h"
+#include "base/tvBaseAlloc.h"
+#include "base/tvUnicode.h"
+
+#include <pthread.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Tolvane {
+namespace Platform {
+
+// ----------------------------------------------------------------------------------------------
+// The library-wide critical section on POSIX: one recursive pthread mutex. It is statically
+// initialised, so it is usable even before the default allocator's constructor runs.
+
+namespace {
+pthread_mutex_t GLibraryMutex = PTHREAD_RECURSIVE_MUTEX_INITIALIZER_NP;
+}
+
+void LibraryLockInit()
+{
+    // The static initialiser already made the mutex recursive and ready; re-initialising a
+    // mutex that another static initialiser may hold would break it.
+}
+
+void LibraryLockEnter() { pthread_mutex_lock(&GLibraryMutex); }
+void LibraryLockLeave() { pthread_mutex_unlock(&GLibraryMutex); }
+
+void LibraryLockUninit()
+{
+    // Left usable: destructors of other libraries and of the host may still log after ours
+    // ran, and a destroyed mutex would turn that into undefined behaviour.
+}
+
+// ----------------------------------------------------------------------------------------------
+// Critical sections on POSIX: a recursive pthread mutex placed in the caller's storage.
+
+namespace {
+static_assert(sizeof(pthread_mutex_t) <= GSectionStorageBytes, "a mutex fits a section");
+static_assert(alignof(pthread_mutex_t) <= GSectionStorageAlign, "a section is aligned for a mutex");
+
+inline pthread_mutex_t* MutexOf(void* Storage)
+{
+    return static_cast<pthread_mutex_t*>(Storage);
+}
+} // namespace
+
+void SectionInit(void* Storage)
+{
+    pthread_mutexattr_t Attributes;
+    pthread_mutexattr_init(&Attributes);
+    pthread_mutexattr_settype(&Attributes, PTHREAD_MUTEX_RECURSIVE);
+    pthread_mutex_init(new (Storage) pthread_mutex_t, &Attributes);
+    pthread_mutexattr_destroy(&Attributes);
+}
+
+void SectionEnter(void* Storage) { pthread_mutex_lock(MutexOf(Storage)); }
+void SectionLeave(void* Storage) { pthread_mutex_unlock(MutexOf(Storage)); }
+void SectionDelete(void* Storage) { pthread_mutex_destroy(MutexOf(Storage)); }
+
+// ----------------------------------------------------------------------------------------------
 // Named cross-process locks on POSIX.
 //
 // The lock between processes is a flock on a lock file named after the lock: the system ties
@@ -14,22 +81,10 @@
 // Lock files live in /dev/shm (memory, emptied at boot), or in /tmp where there is no
 // writable /dev/shm. They are never deleted: deleting a lock file that another process may be
 // opening would let two holders lock two different files.
-#include "platform/tvPlatformSync.h"
-#include "platform/tvPlatformText.h"
-
-#include <errno.h>
-#include <fcntl.h>
-#include <pthread.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace Tolvane {
-namespace Platform {
 
 namespace {
 
-struct FNamedLock : public FFundament {
+struct FNamedLock {
     FNamedLock* Next = nullptr;  // registry list, under GRegistryMutex
     int Opens = 0;               // under GRegistryMutex
     int File = -1;
@@ -74,10 +129,10 @@ public:
     explicit FLockFileName(const tvWChar* Name)
     {
         for (std::size_t i = 0; Name[i];) {
-            const bool Pair = Name[i] >= 0xD800 && Name[i] <= 0xDBFF && Name[i + 1] >= 0xDC00 && Name[i + 1] <= 0xDFFF;
+            const bool Pair = Unicode::IsHighSurrogate(Name[i]) && Unicode::IsLowSurrogate(Name[i + 1]);
             const int Units = Pair ? 2 : 1;
             char Bytes[8];
-            const int Count = Utf16ToUtf8(Name + i, Units, Bytes, sizeof(Bytes));
+            const int Count = Unicode::Utf16ToUtf8(Name + i, Units, Bytes, sizeof(Bytes));
             i += static_cast<std::size_t>(Units);
             if (Used <= KeptBeforeHash)
                 SafeCut = Used;  // a cut here never splits a character or an escape
@@ -142,12 +197,12 @@ int OpenLockFile(const char* Path)
 
 FNamedLock* CreateRecord(const char* Path)
 {
-    FNamedLock* Record = new FNamedLock;
+    FNamedLock* Record = BaseAlloc::New<FNamedLock>();
     if (!Record)
         return nullptr;
     Record->File = OpenLockFile(Path);
     if (Record->File < 0) {
-        delete Record;
+        BaseAlloc::Delete(Record);
         return nullptr;
     }
     pthread_mutexattr_t Attributes;
@@ -244,7 +299,7 @@ void NamedLockClose(tvHandle Lock)
         NamedLockRelease(Record);
     close(Record->File);
     pthread_mutex_destroy(&Record->Mutex);
-    delete Record;
+    BaseAlloc::Delete(Record);
 }
 
 } // namespace Platform
