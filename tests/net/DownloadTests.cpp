@@ -4,6 +4,9 @@
 // to the served file.
 #include "net/NetServers.h"
 #include "net/tvDownloadTransfer.h"
+#include "base/tvFaultInjection.h"
+
+#include <cerrno>
 
 #include <gtest/gtest.h>
 
@@ -290,6 +293,42 @@ TEST_F(DownloadManager, FaultMatrixEndsWithTheServedBytes)
         Held += Identical;
     }
     std::printf("fault matrix: %d of %zu cases held\n", Held, Cases.size());
+}
+
+// A file system that fails under the download: the old target stays whole, the failure is
+// reported, and the next attempt (from what the ".tmp" kept) ends byte-identical.
+TEST_F(DownloadManager, FailingFileSystemKeepsTheOldTarget)
+{
+    using Faults::ESystemCall;
+    const struct {
+        const char* Name;
+        ESystemCall Call;
+        int At;
+        bool Sticky;
+    } Cases[] = {
+        {"every open fails", ESystemCall::Open, 1, true},
+        {"the commit to disk fails", ESystemCall::Sync, 1, false},
+        {"the rename over the target fails", ESystemCall::Rename, 1, false},
+    };
+    const std::vector<unsigned char> Old = {'o', 'l', 'd'};
+    int Held = 0;
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        const std::string Target = Local(std::string("kept-") + std::to_string(Held));
+        WriteAll(Target, Old);
+        Faults::Clear();
+        Faults::Arm(Case.Call, Case.At, Case.Call == ESystemCall::Sync ? ENOSPC : EIO, Case.Sticky);
+        const int Failed = Manager->DownloadFile(Nginx->Url("/file.bin").c_str(), Target.c_str(), 0, 0, 0);
+        Faults::Clear();
+        EXPECT_EQ(Failed, -1);
+        const bool OldKept = ReadAll(Target) == Old;
+        EXPECT_TRUE(OldKept);
+        EXPECT_EQ(Manager->DownloadFile(Nginx->Url("/file.bin").c_str(), Target.c_str(), 0, 0, 0), 0);
+        const bool Identical = ReadAll(Target) == Pattern(0, FileSize);
+        EXPECT_TRUE(Identical);
+        Held += Failed == -1 && OldKept && Identical;
+    }
+    std::printf("failing file system: %d of %zu cases held\n", Held, std::size(Cases));
 }
 
 TEST_F(DownloadManager, HttpsWithHttp2SetsTheStatus)

@@ -1,6 +1,7 @@
 // C streams on narrow paths on POSIX: the paths are UTF-8 already; only '\' becomes '/'.
 #include "base/tvPrelude.h"
 #include "platform/tvPlatformStdio.h"
+#include "platform/posix/PosixFaults.h"
 #include "base/tvPathLimits.h"
 #include "base/tvUnicode.h"
 
@@ -30,7 +31,7 @@ bool SystemForm(const char* Path, char (&Out)[GSystemPathBytes])
 std::FILE* StdioOpen(const char* Path, const char* Mode)
 {
     char System[GSystemPathBytes];
-    if (!Mode || !SystemForm(Path, System))
+    if (!Mode || !SystemForm(Path, System) || Injected(Faults::ESystemCall::Open))
         return nullptr;
     return std::fopen(System, Mode);
 }
@@ -45,7 +46,7 @@ std::int64_t StdioLength(std::FILE* Stream)
 
 bool StdioCommit(std::FILE* Stream)
 {
-    if (!Stream || std::fflush(Stream) != 0)
+    if (!Stream || std::fflush(Stream) != 0 || Injected(Faults::ESystemCall::Sync))
         return false;
     int Result;
     do
@@ -58,7 +59,8 @@ bool StdioReplace(const char* From, const char* To)
 {
     char SystemFrom[GSystemPathBytes];
     char SystemTo[GSystemPathBytes];
-    return SystemForm(From, SystemFrom) && SystemForm(To, SystemTo) && std::rename(SystemFrom, SystemTo) == 0;
+    return SystemForm(From, SystemFrom) && SystemForm(To, SystemTo) && !Injected(Faults::ESystemCall::Rename) &&
+           std::rename(SystemFrom, SystemTo) == 0;
 }
 
 bool StdioPathToLibrary(const char* Path, tvWChar* Out, std::size_t Capacity)
