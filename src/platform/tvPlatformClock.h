@@ -16,6 +16,10 @@ tvULong MonotonicMilliseconds();
 void TimerBeginPeriod(tvULong Milliseconds);
 void TimerEndPeriod(tvULong Milliseconds);
 
+// The processor's time-stamp counter, where it has one, else a counter of the same kind (it only
+// has to advance steadily; its rate is measured against the millisecond tick).
+std::uint64_t CycleCounter();
+
 // --- Calendar -------------------------------------------------------------------------------
 // A broken-down local time: Month 1 to 12, Day 1 to 31, Second 0 to 60 (a leap second).
 struct FLocalTime {

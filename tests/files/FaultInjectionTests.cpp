@@ -5,6 +5,7 @@
 
 #include "base/tvFaultInjection.h"
 #include "platform/tvPlatformError.h"
+#include "platform/tvPlatformFileReplace.h"
 #include "files/TempFolder.h"
 #include "support/CrashHarness.h"
 
@@ -163,4 +164,38 @@ TEST(FaultInjection, CopyKilledAtEveryStepLeavesOldOrNew)
     EXPECT_GT(NewSeen, 0);
     std::printf("[ crash    ] copy killed in %d runs, old file %d times, new file %d times, nothing lost\n", Killed,
                 OldSeen, NewSeen);
+}
+
+// The seam's whole-file replacement: a failed sync or rename leaves the old file and records why;
+// a replacement killed inside either leaves the old file or the new one, whole.
+TEST(FaultInjection, FileReplaceIsAllOrNothing)
+{
+    FTempFolder Folder;
+    ASSERT_TRUE(Folder.Ok());
+    const std::vector<unsigned char> Old = Bytes(100, 1), New = Bytes(9000, 2);
+    for (ESystemCall Call : {ESystemCall::Sync, ESystemCall::Rename}) {
+        Folder.Write("target.bin", Old);
+        Folder.Write("target.new", New);
+        FFaultScope Scope;
+        Faults::Arm(Call, 1, EIO);
+        EXPECT_FALSE(Platform::FileReplace(Folder.Path(u"target.new").c_str(), Folder.Path(u"target.bin").c_str()));
+        EXPECT_EQ(Platform::LastError(), EIO);
+        EXPECT_EQ(Folder.Read("target.bin"), Old);
+    }
+    int OldSeen = 0, NewSeen = 0;
+    tvtest::KillAtEveryStep(
+        {ESystemCall::Sync, ESystemCall::Rename},
+        [&] {
+            Folder.Write("target.bin", Old);
+            Folder.Write("target.new", New);
+        },
+        [&] { Platform::FileReplace(Folder.Path(u"target.new").c_str(), Folder.Path(u"target.bin").c_str()); },
+        [&] {
+            const std::vector<unsigned char> Now = Folder.Read("target.bin");
+            EXPECT_TRUE(Now == Old || Now == New);
+            OldSeen += Now == Old;
+            NewSeen += Now == New;
+        });
+    EXPECT_GT(OldSeen, 0);
+    EXPECT_GT(NewSeen, 0);
 }

@@ -7,11 +7,21 @@
 //       removes the marker. Exits 0, or 1 when it found another holder inside.
 //   tvCoreTestHelper hold <lock> <fifo>
 //       takes FProcessLock <lock>, writes "L" into the fifo and waits until it is killed
+//   tvCoreTestHelper mapwrite <name> <size> <text> <fifo>
+//       opens the shared block <name> asking for <size> bytes, writes <text> at its start,
+//       writes the block's size into the fifo and waits until it is killed (keeping the block)
+//   tvCoreTestHelper ctrlc <log file> <fifo>
+//       opens a log in <log file>, installs the console control handler, writes "R" into the
+//       fifo and waits (at most 10 s) until the handler has logged; exits 0 then, 4 on time-out
 //   tvCoreTestHelper report <fifo> [arguments...]
 //       writes its whole argument vector (argument zero first), joined by '|', into the fifo
 //   tvCoreTestHelper            (no arguments at all)
 //       the same as report, into the fifo named by the environment variable TVCORE_HELPER_FIFO
 #include <tvCore/tvCore.h>
+
+#include "core/tvCycles.h"
+
+#include <atomic>
 
 #include <chrono>
 #include <cstdio>
@@ -79,6 +89,30 @@ int Count(const char* LockName, const char* Counter, const char* Marker, int Rou
 
 } // namespace
 
+struct FSeenHook final : public Tolvane::FLogHook {
+    std::atomic<int> Lines{0};
+    void Log(const Tolvane::tvWChar*, const Tolvane::tvWChar*, va_list) override { ++Lines; }
+};
+
+int CtrlC(const char* LogFile, const char* Fifo)
+{
+    Tolvane::GFileManager = new Tolvane::FFileManagerWin;
+    Tolvane::GLog = new Tolvane::FLog;
+    Tolvane::GLog->Open(Wide(LogFile).c_str());
+    static FSeenHook Seen;
+    Tolvane::GLog->Hook(&Seen);
+    Tolvane::appInstallConsoleHandler();
+    if (!WriteFifo(Fifo, "R"))
+        return 3;
+    for (int Waited = 0; Seen.Lines.load() == 0; Waited += 10) {
+        if (Waited >= 10000)
+            return 4;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    delete Tolvane::GLog;  // closes the file
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     if (argc == 1)
@@ -97,6 +131,18 @@ int main(int argc, char** argv)
         for (;;)
             pause();
     }
+    if (argc >= 6 && std::strcmp(argv[1], "mapwrite") == 0) {
+        Tolvane::FMemoryMap Map(Wide(argv[2]).c_str(), static_cast<unsigned>(std::atoi(argv[3])));
+        Tolvane::TArray<unsigned char> Bytes;
+        for (const char* P = argv[4]; *P; ++P)
+            Bytes.AddItem(static_cast<unsigned char>(*P));
+        if (!Map.Write(Bytes) || !WriteFifo(argv[5], std::to_string(Map.GetSize())))
+            return 3;
+        for (;;)
+            pause();
+    }
+    if (argc >= 4 && std::strcmp(argv[1], "ctrlc") == 0)
+        return CtrlC(argv[2], argv[3]);
     if (argc >= 3 && std::strcmp(argv[1], "report") == 0)
         return Report(argv[2], argc, argv);
     return 2;

@@ -13,6 +13,10 @@ TVCORE_API tvULong appGetTimeTick();
 // Updates GAppTime and returns its seconds; requires appInitCore.
 TVCORE_API float appGetTime();
 
+// A count of processor time-stamp-counter cycles in seconds, at the rate appInitCore measured
+// (1 second per cycle until then, or when the counter is not available). The count is unsigned.
+TVCORE_API float appCyclesToSeconds(tvULong Cycles);
+
 class TVCORE_API FAppTime {
 public:
     float LastMilliseconds = 0.0f;  // the high-resolution clock in milliseconds at the last update

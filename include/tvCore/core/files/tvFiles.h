@@ -8,3 +8,4 @@
 #include "tvCore/core/files/tvFileManager.h"
 #include "tvCore/core/files/tvFileManagerWin.h"
 #include "tvCore/core/files/tvFileFunctions.h"
+#include "tvCore/core/files/tvMemoryMap.h"
