@@ -12,6 +12,7 @@
 #include "tvCore/core/tvMalloc.h"
 #include "tvCore/core/tvThreadMgr.h"
 #include "platform/tvPlatformDebug.h"
+#include "platform/tvPlatformFileReplace.h"
 #include "platform/tvPlatformStdio.h"
 
 #include <curl/curl.h>
@@ -187,7 +188,7 @@ EOutcome Transfer(const char* Url, const char* TempPath, bool AllowResume, CDown
     }
     if (!State.StatusOk && Result == CURLE_OK)
         Result = static_cast<CURLcode>(GStatusFailureCode);
-    if (Result == CURLE_OK && State.StatusOk && Platform::StdioCommit(File))
+    if (Result == CURLE_OK && State.StatusOk)
         Outcome = EOutcome::Done;
     if (std::fclose(File) != 0 && Outcome == EOutcome::Done)
         Outcome = EOutcome::Failed;
@@ -230,8 +231,13 @@ bool RunPlainDownload(const DownloadTask& Task, CDownLoadMgr& Owner)
         }
         Outcome = Transfer(Task.Url, TempPath, false, Owner);
     }
-    // The finished file takes the target's place in one step: the old target stays until then.
-    return Outcome == EOutcome::Done && Platform::StdioReplace(TempPath, Task.LocalPath);
+    // The finished file is made durable and takes the target's place in one step: the old
+    // target stays whole until then.
+    tvWChar WideTemp[GTempPathCapacity];
+    tvWChar WideTarget[DownloadTask::TextCapacity];
+    return Outcome == EOutcome::Done && Platform::StdioPathToLibrary(TempPath, WideTemp, GTempPathCapacity) &&
+           Platform::StdioPathToLibrary(Task.LocalPath, WideTarget, DownloadTask::TextCapacity) &&
+           Platform::FileReplace(WideTemp, WideTarget);
 }
 
 void SetTrustedCaFile(const char* Path)

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <stdio.h>
-#include <unistd.h>
 
 namespace Tolvane {
 namespace Platform {
@@ -42,25 +41,6 @@ std::int64_t StdioLength(std::FILE* Stream)
         return -1;
     const off_t Length = ftello(Stream);
     return Length < 0 ? -1 : static_cast<std::int64_t>(Length);
-}
-
-bool StdioCommit(std::FILE* Stream)
-{
-    if (!Stream || std::fflush(Stream) != 0 || Injected(Faults::ESystemCall::Sync))
-        return false;
-    int Result;
-    do
-        Result = fsync(fileno(Stream));
-    while (Result != 0 && errno == EINTR);
-    return Result == 0;
-}
-
-bool StdioReplace(const char* From, const char* To)
-{
-    char SystemFrom[GSystemPathBytes];
-    char SystemTo[GSystemPathBytes];
-    return SystemForm(From, SystemFrom) && SystemForm(To, SystemTo) && !Injected(Faults::ESystemCall::Rename) &&
-           std::rename(SystemFrom, SystemTo) == 0;
 }
 
 bool StdioPathToLibrary(const char* Path, tvWChar* Out, std::size_t Capacity)
