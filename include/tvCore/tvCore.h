@@ -14,4 +14,5 @@
 #include "tvCore/core/tvLog.h"
 #include "tvCore/core/tvThreads.h"
 #include "tvCore/math/tvMath.h"
+#include "tvCore/packages/tvPackages.h"
 #include "tvCore/net/tvNet.h"

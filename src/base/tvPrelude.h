@@ -20,6 +20,9 @@
 #include <utility>
 #include <type_traits>
 #include <limits>
+// The C forms too: third-party headers (zlib, minizip) include them, and their using-declarations
+// of the poisoned names must be seen before the poison.
+#include <stdlib.h>
 
 #if !defined(_WIN32)
 #pragma GCC poison wcslen wcsnlen wcscpy wcsncpy wcscat wcsncat wcscmp wcsncmp wcscasecmp \

@@ -1,0 +1,5 @@
+// Zip packages: the package classes and the member reader and writer.
+#pragma once
+
+#include "tvCore/packages/tvZipFile.h"
+#include "tvCore/packages/tvPackage.h"
