@@ -15,4 +15,5 @@
 #include "tvCore/core/tvThreads.h"
 #include "tvCore/math/tvMath.h"
 #include "tvCore/packages/tvPackages.h"
+#include "tvCore/config/tvConfig.h"
 #include "tvCore/net/tvNet.h"

@@ -9,6 +9,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <cstdlib>
+#include <stdlib.h>  // its C++ wrapper re-declares mbstowcs & co. (third-party headers include it)
 #include <cstdio>
 #include <cstring>
 #include <cmath>
