@@ -21,3 +21,8 @@ string(APPEND TVCORE_PC_REQUIRES_PRIVATE " tinyxml")
 # those calls into inlined copies that free through this library's GMalloc instead.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/src/config/tvXmlFile.cpp
   PROPERTIES COMPILE_OPTIONS "$<$<CXX_COMPILER_ID:GNU>:-fno-devirtualize>")
+
+# libcurl: the HTTP transfers of the download manager and appHttpPost (src/net).
+pkg_check_modules(TVCORE_LIBCURL REQUIRED IMPORTED_TARGET libcurl)
+target_link_libraries(tvCore PRIVATE PkgConfig::TVCORE_LIBCURL)
+string(APPEND TVCORE_PC_REQUIRES_PRIVATE " libcurl")

@@ -14,3 +14,4 @@ void DemoNames();
 void DemoMath();
 void DemoThreads();
 void DemoImg();
+void DemoNet();

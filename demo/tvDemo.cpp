@@ -74,6 +74,7 @@ int main()
     DemoMath();
     DemoThreads();
     DemoImg();
+    DemoNet();
     std::printf("%s\n", GFailures == 0 ? "demo: all checks held" : "demo: some checks FAILED");
     return GFailures == 0 ? 0 : 1;
 }

@@ -17,3 +17,4 @@
 #include "tvCore/math/tvMath.h"
 #include "tvCore/packages/tvPackages.h"
 #include "tvCore/config/tvConfig.h"
+#include "tvCore/net/tvNet.h"

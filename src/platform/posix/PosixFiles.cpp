@@ -9,6 +9,7 @@
 #include "base/tvWildcard.h"
 #include "base/tvUnicode.h"
 #include "base/tvFaultInjection.h"
+#include "platform/posix/PosixFaults.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -42,16 +43,6 @@ tvULong AttributesOf(const struct stat& Info)
 }
 
 bool IsReadOnlyFile(const struct stat& Info) { return !S_ISDIR(Info.st_mode) && (Info.st_mode & S_IWUSR) == 0; }
-
-// Whether a test made this use of Call fail; errno then holds the reason.
-bool Injected(Faults::ESystemCall Call)
-{
-    int Error = 0;
-    if (Faults::Check(Call, Error) == Faults::EOutcome::Proceed)
-        return false;
-    errno = Error;
-    return true;
-}
 
 // Writes all of Buffer, retrying after signals and short writes.
 bool WriteAll(int Fd, const char* Buffer, std::size_t Bytes)
