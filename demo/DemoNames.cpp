@@ -34,7 +34,7 @@ void DemoNames()
     const FDateTime Leap(2000, 2, 28, 12, 0, 0);
     FString Text;
     (Leap + FDateTimeSpan(1, 0, 0, 0)).FormatString(Text);
-    DemoCheck(std::u16string(Text) == u"2000-3-1:12:0:0", "2000 is not a leap year here: 2000-2-28 plus one day is 2000-3-1");
+    DemoCheck(std::u16string(Text) == u"2000-2-29:12:0:0", "Gregorian leap years: 2000-2-28 plus one day is 2000-2-29");
     char Today[9];
     appGetCurSysTime(Today);
     char Built[9];

@@ -15,3 +15,4 @@ void DemoMath();
 void DemoThreads();
 void DemoImg();
 void DemoNet();
+void DemoHost();

@@ -75,6 +75,7 @@ int main()
     DemoThreads();
     DemoImg();
     DemoNet();
+    DemoHost();
     std::printf("%s\n", GFailures == 0 ? "demo: all checks held" : "demo: some checks FAILED");
     return GFailures == 0 ? 0 : 1;
 }

@@ -13,6 +13,7 @@
 #include "tvCore/core/files/tvFiles.h"
 #include "tvCore/core/tvLog.h"
 #include "tvCore/core/tvThreads.h"
+#include "tvCore/core/tvStartup.h"
 #include "tvCore/img/tvImg.h"
 #include "tvCore/math/tvMath.h"
 #include "tvCore/packages/tvPackages.h"

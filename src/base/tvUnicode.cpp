@@ -114,5 +114,34 @@ int Utf8ToUtf16(const char* In, int Count, tvWChar* Out, std::size_t OutCapacity
     return static_cast<int>(Used);
 }
 
+bool IsValidUtf8(const char* In, std::size_t Count)
+{
+    const unsigned char* Bytes = reinterpret_cast<const unsigned char*>(In);
+    for (std::size_t i = 0; i < Count;) {
+        const unsigned char Lead = Bytes[i];
+        if (Lead < 0x80) {
+            ++i;
+            continue;
+        }
+        int Extra;
+        char32_t C, Min;
+        if ((Lead & 0xE0) == 0xC0) { Extra = 1; C = Lead & 0x1F; Min = 0x80; }
+        else if ((Lead & 0xF0) == 0xE0) { Extra = 2; C = Lead & 0x0F; Min = 0x800; }
+        else if ((Lead & 0xF8) == 0xF0) { Extra = 3; C = Lead & 0x07; Min = 0x10000; }
+        else return false;
+        if (Count - i <= std::size_t(Extra))
+            return false;
+        for (int k = 1; k <= Extra; ++k) {
+            if ((Bytes[i + k] & 0xC0) != 0x80)
+                return false;
+            C = (C << 6) | (Bytes[i + k] & 0x3F);
+        }
+        if (C < Min || C > GMaxCodePoint || IsSurrogate(C))
+            return false;
+        i += std::size_t(Extra) + 1;
+    }
+    return true;
+}
+
 } // namespace Unicode
 } // namespace Tolvane

@@ -35,6 +35,10 @@ int Utf16ToUtf8(const tvWChar* In, int Count, char* Out, std::size_t OutCapacity
 // (OutCapacity units) is too small; Out is then empty when OutCapacity > 0.
 int Utf8ToUtf16(const char* In, int Count, tvWChar* Out, std::size_t OutCapacity);
 
+// Whether Count bytes are well-formed UTF-8 throughout: no cut or overlong sequence, no
+// surrogate, nothing above U+10FFFF.
+bool IsValidUtf8(const char* In, std::size_t Count);
+
 TVCORE_INTERNAL_END
 } // namespace Unicode
 } // namespace Tolvane

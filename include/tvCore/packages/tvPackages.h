@@ -3,3 +3,4 @@
 
 #include "tvCore/packages/tvZipFile.h"
 #include "tvCore/packages/tvPackage.h"
+#include "tvCore/packages/tvPackageFileSystem.h"

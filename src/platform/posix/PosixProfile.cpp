@@ -2,6 +2,7 @@
 // line by line. Windows has the real GetPrivateProfileStringW, so this reader lives here only.
 #include "base/tvPrelude.h"
 #include "platform/tvPlatformProfile.h"
+#include "base/tvUnicode.h"
 #include "platform/tvPlatformText.h"
 #include "platform/tvPlatformFileHandle.h"
 
@@ -77,10 +78,10 @@ tvWChar* LoadText(const tvWChar* FileName, std::size_t& Units)
         const int Count = static_cast<int>(Length - Skip);
         Text = new (std::nothrow) tvWChar[Length - Skip + 1];
         if (Text && Count > 0) {
-            // UTF-8 when the bytes are valid UTF-8 (or marked so), else the ANSI code page.
-            int Got = MultiByteToWide(GCodePageUtf8, Bytes + Skip, Count, Text, Count);
-            if (Got == 0 && Skip == 0)
-                Got = MultiByteToWide(GCodePageAnsi, Bytes + Skip, Count, Text, Count);
+            // UTF-8 when the bytes are valid UTF-8 (or marked so), else the ANSI code page. (The
+            // conversion itself no longer fails on invalid input, so validity is tested first.)
+            const bool Utf8 = Skip != 0 || Unicode::IsValidUtf8(Bytes + Skip, std::size_t(Count));
+            const int Got = MultiByteToWide(Utf8 ? GCodePageUtf8 : GCodePageAnsi, Bytes + Skip, Count, Text, Count);
             Units = Got > 0 ? static_cast<std::size_t>(Got) : 0;
         }
     }
