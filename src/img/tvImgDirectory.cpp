@@ -55,7 +55,7 @@ bool CheckHeader(const FImgHeader& H, tvULong Length, FFaultList& Faults)
         Faults.Add(TVTEXT("directory [%u, %u) is not a range inside the file of %u bytes"), H.DirectoryStart,
                    H.DirectoryEnd, Length);
     else if ((H.DirectoryEnd - H.DirectoryStart) % GImgItemSize != 0)
-        Faults.Add(TVTEXT("directory size %u is not a multiple of %u"), H.DirectoryEnd - H.DirectoryStart, GImgItemSize);
+        Faults.Add(TVTEXT("directory size %u is not a multiple of %u bytes"), H.DirectoryEnd - H.DirectoryStart, GImgItemSize);
     else if (H.DirectoryEnd == H.DirectoryStart)
         Faults.Add(TVTEXT("directory holds no root item"));
     if (H.NamesStart > H.NamesEnd || H.NamesEnd > Length)
