@@ -35,6 +35,9 @@ struct TArrayDefaultEquality {
             return std::memcmp(&A, &B, sizeof(T)) == 0;
         }
     }
+    // Whether a copy holds all of its source. A copy of a plain value always does; a type whose
+    // copy can be refused memory (a string) says how to tell.
+    static constexpr bool CopiedWhole(const T&, const T&) { return true; }
 };
 
 // How TArray treats an element type. The default: zero bytes are the new element and a
@@ -138,7 +141,7 @@ public:
     {
         if (Count < Capacity) {
             ::new (static_cast<void*>(Elements() + Count)) T(Value);
-            return Count++;
+            return KeptWhole(Count, Value) ? Count++ : -1;
         }
         return AddItemGrowing(Value);
     }
@@ -152,12 +155,19 @@ public:
             return 0;
         if (Index < Count) {
             Elements()[Index] = Value;
-            return 1;
+            // A copy refused its memory leaves the element as it was.
+            return Traits::CopiedWhole(Elements()[Index], Value) ? 1 : 0;
         }
         const int Alias = IndexOfAddress(&Value, sizeof(T));
+        const int OldCount = Count;
         if (!Resize(static_cast<std::int64_t>(Index) + 1))
             return 0;
-        Elements()[Index] = Alias >= 0 ? Elements()[Alias] : Value;
+        const T& Source = Alias >= 0 ? Elements()[Alias] : Value;
+        Elements()[Index] = Source;
+        if (!Traits::CopiedWhole(Elements()[Index], Source)) {
+            Resize(OldCount);
+            return 0;
+        }
         return 1;
     }
     // Inserts Number copies of Value at Index. Inside the array the elements from Index move up
@@ -184,8 +194,18 @@ public:
             return 0;
         }
         const T& Source = Alias >= 0 ? Elements()[Alias] : Value;
-        for (int i = Index; i < Index + Number; ++i)
+        bool Whole = true;
+        for (int i = Index; i < Index + Number && Whole; ++i) {
             Elements()[i] = Source;
+            Whole = Traits::CopiedWhole(Elements()[i], Source);
+        }
+        if (!Whole) {
+            // A copy refused its memory: nothing changed, as with any refused growth.
+            RemoveAt(Index, Number);
+            if (OldCount < Count)
+                Resize(OldCount);
+            return 0;
+        }
         return 1;
     }
 
@@ -317,8 +337,19 @@ private:
         const int Alias = IndexOfAddress(&Value, sizeof(T));
         if (!GrowTo(static_cast<std::int64_t>(Count) + 1, sizeof(T)))
             return -1;
-        ::new (static_cast<void*>(Elements() + Count)) T(Alias >= 0 ? Elements()[Alias] : Value);
-        return Count++;
+        const T& Source = Alias >= 0 ? Elements()[Alias] : Value;
+        ::new (static_cast<void*>(Elements() + Count)) T(Source);
+        return KeptWhole(Count, Source) ? Count++ : -1;
+    }
+
+    // After constructing element Index (not yet counted) from Source: true when it holds all of
+    // Source; otherwise it is released again.
+    bool KeptWhole(int Index, const T& Source)
+    {
+        if (Traits::CopiedWhole(Elements()[Index], Source))
+            return true;
+        ReleaseElements(Index, Index + 1);
+        return false;
     }
 };
 
@@ -331,6 +362,8 @@ struct TArrayElementTraits<TArray<T, ARG_T>> : TArrayZeroedOwningElements<TArray
 template <>
 struct TArrayElementTraits<FString> : TArrayConstructedElements<FString> {
     static bool Equal(const FString& A, const FString& B) { return A == B; }
+    // A string copy refused its memory keeps its old (empty) text.
+    static bool CopiedWhole(const FString& Copy, const FString& Source) { return Copy.GetLength() == Source.GetLength(); }
 };
 
 } // namespace Tolvane
