@@ -33,8 +33,8 @@ TEST(Cycles, MeasuredRateIsAPlausibleProcessorClock)
     EXPECT_NEAR(Second, 0.25f, 0.001f);
 }
 
-// A real SIGINT sent to a process that installed the handler does not end it, and its log
-// holds the handler's line.
+// A real SIGINT sent to a process that called appInitCore does not end it, and its log holds
+// the handler's line.
 TEST(Cycles, InterruptDoesNotEndTheProcessAndIsLogged)
 {
     FTempFolder Folder;

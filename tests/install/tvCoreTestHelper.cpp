@@ -11,15 +11,14 @@
 //       opens the shared block <name> asking for <size> bytes, writes <text> at its start,
 //       writes the block's size into the fifo and waits until it is killed (keeping the block)
 //   tvCoreTestHelper ctrlc <log file> <fifo>
-//       opens a log in <log file>, installs the console control handler, writes "R" into the
-//       fifo and waits (at most 10 s) until the handler has logged; exits 0 then, 4 on time-out
+//       calls appInitCore, opens the log in <log file>, writes "R" into the fifo and waits (at
+//       most 10 s) until the console handler has logged; then appExitCore and exit 0 (4 on
+//       time-out)
 //   tvCoreTestHelper report <fifo> [arguments...]
 //       writes its whole argument vector (argument zero first), joined by '|', into the fifo
 //   tvCoreTestHelper            (no arguments at all)
 //       the same as report, into the fifo named by the environment variable TVCORE_HELPER_FIFO
 #include <tvCore/tvCore.h>
-
-#include "core/tvCycles.h"
 
 #include <atomic>
 
@@ -96,12 +95,12 @@ struct FSeenHook final : public Tolvane::FLogHook {
 
 int CtrlC(const char* LogFile, const char* Fifo)
 {
-    Tolvane::GFileManager = new Tolvane::FFileManagerWin;
-    Tolvane::GLog = new Tolvane::FLog;
+    // As a host does: start the library, give the log a file, then wait for the interrupt.
+    if (!Tolvane::appInitCore())
+        return 5;
     Tolvane::GLog->Open(Wide(LogFile).c_str());
     static FSeenHook Seen;
     Tolvane::GLog->Hook(&Seen);
-    Tolvane::appInstallConsoleHandler();
     if (!WriteFifo(Fifo, "R"))
         return 3;
     for (int Waited = 0; Seen.Lines.load() == 0; Waited += 10) {
@@ -109,7 +108,7 @@ int CtrlC(const char* LogFile, const char* Fifo)
             return 4;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    delete Tolvane::GLog;  // closes the file
+    Tolvane::appExitCore();  // closes the log
     return 0;
 }
 
