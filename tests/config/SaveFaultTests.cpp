@@ -4,6 +4,7 @@
 #include "config/ConfigTestSupport.h"
 
 #include "base/tvFaultInjection.h"
+#include "support/FaultScope.h"
 #include "support/CrashHarness.h"
 
 #include <cerrno>
@@ -12,13 +13,9 @@
 using namespace Tolvane;
 using namespace ConfigTest;
 using Faults::ESystemCall;
+using tvtest::FFaultScope;
 
 namespace {
-
-struct FFaultScope {
-    FFaultScope() { Faults::Clear(); }
-    ~FFaultScope() { Faults::Clear(); }
-};
 
 // The two savers over one file each: a configuration of about 40 KB and an XML document.
 struct FSaver {

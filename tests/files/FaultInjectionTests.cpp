@@ -4,6 +4,7 @@
 #include <tvCore/tvCore.h>
 
 #include "base/tvFaultInjection.h"
+#include "support/FaultScope.h"
 #include "platform/tvPlatformError.h"
 #include "platform/tvPlatformFileReplace.h"
 #include "files/TempFolder.h"
@@ -16,13 +17,9 @@
 
 using namespace Tolvane;
 using Faults::ESystemCall;
+using tvtest::FFaultScope;
 
 namespace {
-
-struct FFaultScope {
-    FFaultScope() { Faults::Clear(); }
-    ~FFaultScope() { Faults::Clear(); }
-};
 
 std::vector<unsigned char> Bytes(std::size_t Count, unsigned char Seed)
 {

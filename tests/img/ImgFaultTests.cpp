@@ -4,16 +4,11 @@
 #include "img/ImgTestSupport.h"
 
 #include "base/tvFaultInjection.h"
+#include "support/FaultScope.h"
 
 using namespace Tolvane;
 using Faults::ESystemCall;
-
-namespace {
-struct FFaultScope {
-    FFaultScope() { Faults::Clear(); }
-    ~FFaultScope() { Faults::Clear(); }
-};
-} // namespace
+using tvtest::FFaultScope;
 
 TEST(ImgFaults, FailedWriterKeepsTheOldFile)
 {

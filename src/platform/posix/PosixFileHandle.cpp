@@ -4,7 +4,7 @@
 #include "platform/tvPlatformFileHandle.h"
 #include "platform/tvPlatformText.h"
 #include "base/tvUnicode.h"
-#include "base/tvFaultInjection.h"
+#include "platform/posix/PosixFaults.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -18,15 +18,6 @@ namespace {
 inline int DescriptorOf(tvHandle File) { return static_cast<int>(reinterpret_cast<std::intptr_t>(File)) - 1; }
 inline tvHandle HandleOf(int Descriptor) { return reinterpret_cast<tvHandle>(static_cast<std::intptr_t>(Descriptor) + 1); }
 
-// Whether a test made this use of Call fail; errno then holds the reason.
-bool Injected(Faults::ESystemCall Call)
-{
-    int Error = 0;
-    if (Faults::Check(Call, Error) == Faults::EOutcome::Proceed)
-        return false;
-    errno = Error;
-    return true;
-}
 } // namespace
 
 tvHandle FileHandleOpenRead(const tvWChar* Path)

@@ -3,7 +3,7 @@
 #include "base/tvPrelude.h"
 
 #include "platform/tvPlatformFileReplace.h"
-#include "base/tvFaultInjection.h"
+#include "platform/posix/PosixFaults.h"
 #include "platform/tvPlatformText.h"
 #include "platform/tvPlatformError.h"
 #include "base/tvPathLimits.h"
@@ -27,21 +27,10 @@ int OpenRetrying(const char* Path, int Flags)
     }
 }
 
-// Whether a test made this use of Call fail (or end the process there); the reason is then
-// recorded as the system's would be.
-bool Refused(Faults::ESystemCall Call)
-{
-    int Error = 0;
-    if (Faults::Check(Call, Error) == Faults::EOutcome::Proceed)
-        return false;
-    SetLastError(Error ? Error : EIO);
-    return true;
-}
-
 // fsync of an open path (a file, or a directory opened read-only).
 bool SyncSystemPath(const char* Path, int Flags)
 {
-    if (Refused(Faults::ESystemCall::Sync))
+    if (Injected(Faults::ESystemCall::Sync))
         return false;
     const int Fd = OpenRetrying(Path, Flags);
     if (Fd < 0) {
@@ -92,7 +81,7 @@ bool FileReplace(const tvWChar* From, const tvWChar* To)
     }
     if (!SyncSystemPath(Source.Get(), O_RDONLY))
         return false;
-    if (Refused(Faults::ESystemCall::Rename))
+    if (Injected(Faults::ESystemCall::Rename))
         return false;
     if (rename(Source.Get(), Target.Get()) != 0) {
         RecordSystemError();

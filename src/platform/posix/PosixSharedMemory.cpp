@@ -11,7 +11,7 @@
 #include "platform/tvPlatformSharedMemory.h"
 #include "platform/tvPlatformError.h"
 #include "base/tvBaseAlloc.h"
-#include "base/tvFaultInjection.h"
+#include "platform/posix/PosixFaults.h"
 #include "base/tvSystemObjectName.h"
 
 #include <cerrno>
@@ -52,15 +52,6 @@ public:
 private:
     int File;
 };
-
-bool Injected(Faults::ESystemCall Call)
-{
-    int Error = 0;
-    if (Faults::Check(Call, Error) == Faults::EOutcome::Proceed)
-        return false;
-    SetLastError(Error);
-    return true;
-}
 
 } // namespace
 
