@@ -135,8 +135,11 @@ int DepthOf(const TiXmlNode* Element)
 // become LF.
 void NormaliseLineEnds(char* Text)
 {
-    const char* Read = Text;
-    char* Write = Text;
+    // Nothing moves before the first CR.
+    char* Write = std::strchr(Text, '\r');
+    if (!Write)
+        return;
+    const char* Read = Write;
     while (*Read) {
         if (*Read == '\r') {
             *Write++ = '\n';
