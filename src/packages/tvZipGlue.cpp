@@ -190,8 +190,9 @@ public:
         return Platform::StreamRead(File, Into, Bytes) == static_cast<std::size_t>(Bytes);
     }
 
-    // Inflates Data.PackedSize bytes from the file's position into Out (Data.Size bytes).
-    bool Inflate(const FPackageMemberData& Data, unsigned char* Out)
+    // Inflates Data.PackedSize bytes from the file's position into Out (Data.Size bytes), and
+    // the checksum of what came out into Crc, each step's output while it is still in cache.
+    bool Inflate(const FPackageMemberData& Data, unsigned char* Out, std::uint32_t& Crc)
     {
         if (!Out || !Restart() || !Reserve(Data.PackedSize < StepBytes ? Data.PackedSize : StepBytes))
             return false;
@@ -209,7 +210,9 @@ public:
                 Stream.avail_in = static_cast<uInt>(Step);
             }
             // The last step finishes in one call, which spares the inflater its window.
+            const uLong Before = Stream.total_out;
             Result = inflate(&Stream, Remaining == 0 ? Z_FINISH : Z_NO_FLUSH);
+            Crc = ZipCrc32(Crc, Out + Before, Stream.total_out - Before);
         }
         return Result == Z_STREAM_END && Stream.total_out == Data.Size;
     }
@@ -253,9 +256,16 @@ bool ReadZipMember(void* Unzip, FZipMemberSource* Source, const FPackageMemberDa
     if (!Buffer || !Platform::StreamSeek(Source->File, static_cast<std::int64_t>(Offset), Platform::EStreamOrigin::Begin))
         return false;
     unsigned char* Out = static_cast<unsigned char*>(Buffer);
-    const bool Decoded = Data.Method == 0 ? Source->Read(Out, Data.Size) : Source->Inflate(Data, Out);
+    std::uint32_t Crc = 0;
+    bool Decoded = false;
+    if (Data.Method == 0) {
+        Decoded = Source->Read(Out, Data.Size);
+        Crc = ZipCrc32(0, Out, Data.Size);
+    } else {
+        Decoded = Source->Inflate(Data, Out, Crc);
+    }
     // A damaged member is refused, never handed out.
-    return Decoded && ZipCrc32(0, Out, Data.Size) == Data.Crc;
+    return Decoded && Crc == Data.Crc;
 }
 
 bool OpenNewZipMember(void* Zip, const char* Name)
