@@ -196,6 +196,10 @@ public:
     {
         if (!Out || !Restart() || !Reserve(Data.PackedSize < StepBytes ? Data.PackedSize : StepBytes))
             return false;
+        // Resetting the inflater keeps the input fields; what an earlier member left unread
+        // is dropped here.
+        Stream.next_in = Buffer;
+        Stream.avail_in = 0;
         Stream.next_out = Out;
         Stream.avail_out = static_cast<uInt>(Data.Size);
         tvULong Remaining = Data.PackedSize;

@@ -85,3 +85,49 @@ TEST_F(ZipChecksumFixture, MembersWhoseChecksumDoesNotMatchAreRefused)
         }
     }
 }
+
+TEST_F(ZipChecksumFixture, BytesLeftAfterAMembersStreamDoNotReachTheNextMember)
+{
+    // "tail" holds a deflate stream followed by four bytes the stream never reaches (written
+    // stored, then marked deflated with the sizes and checksum of what it inflates to); the
+    // members after it must still read whole, whatever order they are read in.
+    const std::string Made = Python(Data, "import zipfile, struct, zlib\n"
+                                          "p = '" + Data.Native("tail.xup") + "'\n"
+                                          "text = b'the member text ' * 500\n"
+                                          "c = zlib.compressobj(1, zlib.DEFLATED, -15)\n"
+                                          "packed = c.compress(text) + c.flush() + b'JUNK'\n"
+                                          "z = zipfile.ZipFile(p, 'w', zipfile.ZIP_DEFLATED)\n"
+                                          "z.writestr(zipfile.ZipInfo('tail'), packed, zipfile.ZIP_STORED)\n"
+                                          "z.writestr('next', text[::-1])\n"
+                                          "z.writestr('last', b'x' * 70000)\n"
+                                          "z.comment = b'X++M41'\n"
+                                          "z.close()\n"
+                                          "b = bytearray(open(p, 'rb').read())\n"
+                                          "for sig, method_at, crc_at, name_at in ((b'PK\\x03\\x04', 8, 14, 30), (b'PK\\x01\\x02', 10, 16, 46)):\n"
+                                          "    i = b.find(sig)\n"
+                                          "    while i >= 0:\n"
+                                          "        if b[i + name_at:i + name_at + 4] == b'tail':\n"
+                                          "            struct.pack_into('<H', b, i + method_at, 8)\n"
+                                          "            struct.pack_into('<III', b, i + crc_at, zlib.crc32(text), len(packed), len(text))\n"
+                                          "        i = b.find(sig, i + 4)\n"
+                                          "open(p, 'wb').write(b)\n"
+                                          "print('made')\n");
+    ASSERT_EQ(Made, "made\n");
+    const std::string Text = [] {
+        std::string Out;
+        for (int i = 0; i < 500; ++i)
+            Out += "the member text ";
+        return Out;
+    }();
+    FUnzipPackage Package(TVTEXT("tail"));
+    ASSERT_TRUE(Package.Open());
+    for (int Round = 0; Round < 2; ++Round) {
+        Bytes Out;
+        ASSERT_TRUE(ReadMember(Package, WideText(TVTEXT("tail")), Out));
+        EXPECT_EQ(std::string(Out.begin(), Out.end()), Text);
+        ASSERT_TRUE(ReadMember(Package, WideText(TVTEXT("next")), Out));
+        EXPECT_EQ(std::string(Out.begin(), Out.end()), std::string(Text.rbegin(), Text.rend()));
+        ASSERT_TRUE(ReadMember(Package, WideText(TVTEXT("last")), Out));
+        EXPECT_EQ(Out, Bytes(70000, 'x'));
+    }
+}
