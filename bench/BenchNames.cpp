@@ -13,6 +13,8 @@
 #include <vector>
 #include "support/WideText.h"
 
+using WideTextView = std::basic_string_view<Tolvane::tvWChar>;
+
 using namespace Tolvane;
 
 namespace {
@@ -46,7 +48,7 @@ Tolvane::tvWChar FoldAscii(Tolvane::tvWChar C) { return (C >= TVTEXT('A') && C <
 
 // FNV-1a over the A-Z-folded code units, and the matching equality.
 struct FNoCaseHash {
-    std::size_t operator()(WideText_view Text) const
+    std::size_t operator()(WideTextView Text) const
     {
         std::size_t Hash = 14695981039346656037ull;
         for (Tolvane::tvWChar C : Text)
@@ -55,7 +57,7 @@ struct FNoCaseHash {
     }
 };
 struct FNoCaseEqual {
-    bool operator()(WideText_view A, WideText_view B) const
+    bool operator()(WideTextView A, WideTextView B) const
     {
         if (A.size() != B.size())
             return false;
@@ -66,7 +68,7 @@ struct FNoCaseEqual {
     }
 };
 // Find: keys view the benchmark's own strings, so a lookup allocates nothing.
-typedef std::unordered_map<WideText_view, tvULong, FNoCaseHash, FNoCaseEqual> FViewMap;
+typedef std::unordered_map<WideTextView, tvULong, FNoCaseHash, FNoCaseEqual> FViewMap;
 // Add: keys are copies, as the name table copies its texts.
 typedef std::unordered_map<WideText, tvULong, FNoCaseHash, FNoCaseEqual> FCopyMap;
 
@@ -100,7 +102,7 @@ void BM_UnorderedMapFind(benchmark::State& State)
     for (auto _ : State) {
         // Found through a pointer to zero-terminated text, as the name table is.
         const Tolvane::tvWChar* Text = Names[static_cast<std::size_t>(Order[Next])].c_str();
-        auto Found = Map.find(WideText_view(Text));
+        auto Found = Map.find(WideTextView(Text));
         benchmark::DoNotOptimize(Found);
         if (++Next == Order.size())
             Next = 0;
