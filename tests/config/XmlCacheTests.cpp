@@ -1,12 +1,11 @@
 // The wrapper cache of XML documents: each level of wrappers is made when it is first used, and
 // every way of reaching a level gives what a cache made at load would give.
 #include "config/ConfigTestSupport.h"
+#include "support/WideText.h"
 
 #include <tinyxml.h>
 
 using namespace Tolvane;
-
-#include "support/WideText.h"
 
 // The wrappers below a loaded root are made when a level is first used; every way of reaching a
 // level before that gives what a cache made at load would give.

@@ -1,13 +1,13 @@
 // Members' checksums: the CRC-32 the reader checks against a plain bitwise CRC-32, and members
-// whose data inflates but whose checksum does not match, refused at every size and method.
+// whose data inflates but whose checksum does not match, refused at every size and method, and
+// members read one after another through the inflater a package keeps.
 #include "packages/PackageTestSupport.h"
 
 #include "packages/tvZipChecksum.h"
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using namespace PackageTest;
-
-#include "support/WideText.h"
 
 namespace {
 
