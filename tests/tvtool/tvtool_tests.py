@@ -1,0 +1,296 @@
+#!/usr/bin/env python3
+"""tvtool as a user runs it: the installed program (TVTOOL) on files made in a temporary folder,
+checked against independent peers (Python's zipfile, unzip -t, zip -z).
+
+Run one group: tvtool_tests.py Pack   (the groups are the TestCase classes below)."""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+import zipfile
+
+TOOL = os.environ.get("TVTOOL", "tvtool")
+if os.sep in TOOL:
+    TOOL = os.path.abspath(TOOL)
+TMP_ROOT = os.environ.get("TVTOOL_TEST_TMP")
+# Every run of the tool is bounded in time.
+RUN_TIMEOUT = 120
+
+
+def run(*args, cwd=None, timeout=RUN_TIMEOUT):
+    return subprocess.run([TOOL, *args], cwd=cwd, capture_output=True, timeout=timeout)
+
+
+class ToolTest(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="tvtool-", dir=TMP_ROOT)
+        self.addCleanup(shutil.rmtree, self.tmp, True)
+
+    def path(self, *parts):
+        return os.path.join(self.tmp, *parts)
+
+    def write(self, relative, data):
+        full = self.path(relative)
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        with open(full, "wb") as f:
+            f.write(data if isinstance(data, bytes) else data.encode("utf-8"))
+        return full
+
+    def read(self, relative):
+        with open(self.path(relative), "rb") as f:
+            return f.read()
+
+    def ok(self, *args, **kwargs):
+        r = run(*args, **kwargs)
+        self.assertEqual(r.returncode, 0, "tvtool %s failed:\n%s" % (" ".join(args), r.stderr.decode("utf-8", "replace")))
+        return r
+
+    def fails(self, status, message, *args, **kwargs):
+        """The run ends with status and says message (and names the file) on standard error."""
+        r = run(*args, **kwargs)
+        err = r.stderr.decode("utf-8", "replace")
+        self.assertEqual(r.returncode, status, "tvtool %s: %s" % (" ".join(args), err))
+        self.assertIn(message, err)
+        self.assertTrue(err.startswith("tvtool: "), err)
+        return r
+
+    def tree(self, root):
+        """Every file and folder under root with its bytes (None for folders)."""
+        found = {}
+        for folder, dirs, files in os.walk(root):
+            for d in dirs:
+                found[os.path.relpath(os.path.join(folder, d), root) + "/"] = None
+            for f in files:
+                full = os.path.join(folder, f)
+                with open(full, "rb") as h:
+                    found[os.path.relpath(full, root)] = h.read()
+        return found
+
+
+class Cli(ToolTest):
+    def test_help_and_version(self):
+        r = self.ok("--version")
+        self.assertRegex(r.stdout.decode(), r"^tvtool \d+\.\d+\.\d+")
+        self.assertIn("pack", self.ok("--help").stdout.decode())
+        for group in ["pack"]:
+            with self.subTest(group=group):
+                self.assertIn("usage: tvtool " + group, self.ok(group, "--help").stdout.decode())
+        self.assertIn("extract", self.ok("pack", "extract", "--help").stdout.decode())
+
+    def test_usage_errors_exit_2(self):
+        cases = [
+            ([], "no command given"),
+            (["frobnicate"], "unknown command"),
+            (["pack"], "needs a command"),
+            (["pack", "frob"], "unknown command"),
+            (["pack", "list"], "needs PKG.xup"),
+            (["pack", "list", "a.xup", "--bogus"], "unknown option --bogus"),
+            (["pack", "add", "a.xup", "f", "--mode", "sideways"], "--mode is update, append or write"),
+            (["pack", "add", "a.xup", "f", "--mode"], "needs a value"),
+            (["--codepage", "x", "pack", "list", "a.xup"], "--codepage takes a number"),
+        ]
+        for args, message in cases:
+            with self.subTest(args=args):
+                self.fails(2, message, *args, cwd=self.tmp)
+
+    def test_nothing_printed_on_success(self):
+        self.write("d/a.txt", "a")
+        r = self.ok("pack", "create", self.path("p.xup"), self.path("d"))
+        self.assertEqual((r.stdout, r.stderr), (b"", b""))
+        r = self.ok("pack", "extract", self.path("p.xup"), self.path("out"))
+        self.assertEqual((r.stdout, r.stderr), (b"", b""))
+
+
+class Pack(ToolTest):
+    def make_folder(self):
+        files = {
+            "a.txt": b"hello\n",
+            "empty.bin": b"",
+            "sub/b.bin": os.urandom(200000),
+            "sub/zeros.bin": bytes(300000),
+            "sub/deep/caf\u00e9 cr\u00e8me.txt": "\u00e9t\u00e9".encode("utf-8"),
+        }
+        for name, data in files.items():
+            self.write(os.path.join("src", name), data)
+        os.makedirs(self.path("src", "emptydir"))
+        return files
+
+    def test_round_trip_byte_for_byte(self):
+        self.make_folder()
+        pkg = self.path("p.xup")
+        self.ok("pack", "create", pkg, self.path("src"))
+        listed = self.ok("pack", "list", pkg).stdout.decode("utf-8")
+        self.assertIn("sub/deep/caf\u00e9 cr\u00e8me.txt", listed)
+        self.assertIn("emptydir/", listed)
+        self.ok("pack", "extract", pkg, self.path("out"))
+        self.assertEqual(self.tree(self.path("src")), self.tree(self.path("out")))
+        self.ok("pack", "verify", pkg)
+
+    def test_package_accepted_by_peers(self):
+        files = self.make_folder()
+        pkg = self.path("p.xup")
+        self.ok("pack", "create", pkg, self.path("src"))
+        t = subprocess.run(["unzip", "-t", pkg], capture_output=True, timeout=60)
+        self.assertEqual(t.returncode, 0, t.stdout.decode("latin-1"))
+        with zipfile.ZipFile(pkg) as z:
+            self.assertIsNone(z.testzip())
+            self.assertEqual(z.comment, b"X++M41")
+            # Member names are in the ANSI code page (Windows-1252 by default), '/' separated.
+            names = {i.filename.encode("cp437").decode("cp1252"): i for i in z.infolist()}
+            for name, data in files.items():
+                self.assertIn(name, names)
+                self.assertEqual(z.read(names[name]), data)
+        listing = json.loads(self.ok("pack", "list", "--json", pkg).stdout)
+        self.assertEqual(listing["version"], 41)
+        sizes = {m["name"]: m["size"] for m in listing["members"]}
+        for name, data in files.items():
+            self.assertEqual(sizes[name], len(data))
+
+    def test_zip_with_marker_from_zip_command(self):
+        self.write("z/one.txt", "one")
+        self.write("z/dir/two.txt", "two" * 1000)
+        pkg = self.path("made.xup")
+        r = subprocess.run(["zip", "-q", "-r", "-z", pkg, "."], cwd=self.path("z"), input=b"X++M41\n", capture_output=True,
+                           timeout=60)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        listed = self.ok("pack", "list", pkg).stdout.decode()
+        self.assertIn("one.txt", listed)
+        self.assertIn("dir/two.txt", listed)
+        self.ok("pack", "verify", pkg)
+        self.ok("pack", "extract", pkg, self.path("out"), "dir/two.txt")
+        self.assertEqual(self.read("out/dir/two.txt"), b"two" * 1000)
+        self.assertFalse(os.path.exists(self.path("out", "one.txt")))
+
+    def test_not_a_package(self):
+        self.write("z/one.txt", "one")
+        plain = self.path("plain.xup")
+        subprocess.run(["zip", "-q", "-r", plain, "."], cwd=self.path("z"), check=True, timeout=60)
+        self.write("text.xup", "not a zip at all")
+        cases = [
+            (["pack", "list", plain], "package marker"),
+            (["pack", "verify", self.path("text.xup")], "package marker"),
+            (["pack", "list", self.path("missing.xup")], "no such file"),
+            (["pack", "list", self.path("z", "one.txt")], "ends in \".xup\""),
+            (["pack", "create", self.path("new.xup"), self.path("nofolder")], "not a folder"),
+        ]
+        for args, message in cases:
+            with self.subTest(args=args):
+                self.fails(1, message, *args)
+
+    def hostile_package(self, names):
+        pkg = self.path("evil.xup")
+        with zipfile.ZipFile(pkg, "w") as z:
+            z.writestr("fine.txt", b"fine")
+            for name in names:
+                z.writestr(name, b"evil")
+            z.comment = b"X++M41"
+        return pkg
+
+    def test_hostile_names_refused_before_anything_is_written(self):
+        cases = ["../evil", "/etc/evil", "a/../../evil", "C:/evil", "C:evil", "..\\evil", "a\\..\\..\\evil", "sub/.."]
+        for name in cases:
+            with self.subTest(name=name):
+                os.makedirs(self.path("target"), exist_ok=True)
+                before = self.tree(self.tmp)
+                pkg = self.hostile_package([name])
+                self.fails(1, name.replace("\\", "\\") + "\" refused", "pack", "extract", pkg, self.path("target"))
+                # Nothing was written anywhere: not the hostile member, not even the fine one.
+                after = self.tree(self.tmp)
+                after.pop("evil.xup")
+                self.assertEqual(before, after)
+                self.assertFalse(os.path.exists("/etc/evil"))
+                os.remove(pkg)
+
+    def test_symbolic_link_inside_target_not_followed(self):
+        os.makedirs(self.path("target"))
+        os.makedirs(self.path("elsewhere"))
+        os.symlink(self.path("elsewhere"), self.path("target", "link"))
+        pkg = self.hostile_package(["link/evil"])
+        self.fails(1, "symbolic link", "pack", "extract", pkg, self.path("target"))
+        self.assertEqual(os.listdir(self.path("elsewhere")), [])
+
+    def test_existing_files_only_overwritten_with_force(self):
+        self.write("src/a.txt", "new")
+        pkg = self.path("p.xup")
+        self.ok("pack", "create", pkg, self.path("src"))
+        self.write("out/a.txt", "old")
+        self.fails(1, "exists (use --force", "pack", "extract", pkg, self.path("out"))
+        self.assertEqual(self.read("out/a.txt"), b"old")
+        self.ok("pack", "extract", "--force", pkg, self.path("out"))
+        self.assertEqual(self.read("out/a.txt"), b"new")
+        # The same for the package itself.
+        self.fails(1, "exists (use --force", "pack", "create", pkg, self.path("src"))
+        self.write("src/b.txt", "b")
+        self.ok("pack", "create", "--force", pkg, self.path("src"))
+        with zipfile.ZipFile(pkg) as z:
+            self.assertEqual(sorted(z.namelist()), ["a.txt", "b.txt"])
+
+    def test_add_modes(self):
+        self.write("src/keep.txt", "keep")
+        self.write("src/change.txt", "before")
+        pkg = self.path("p.xup")
+        self.ok("pack", "create", pkg, self.path("src"))
+        self.write("change.txt", "after")
+        self.write("extra.txt", "extra")
+        # update: the named members are replaced, the others stay.
+        self.ok("pack", "add", pkg, "change.txt", cwd=self.tmp)
+        with zipfile.ZipFile(pkg) as z:
+            self.assertEqual(sorted(z.namelist()), ["change.txt", "keep.txt"])
+            self.assertEqual(z.read("change.txt"), b"after")
+        # append: added in place; a name the package holds is refused (it could never be found).
+        self.ok("pack", "add", pkg, "extra.txt", "--mode", "append", cwd=self.tmp)
+        self.fails(1, "already holds a member", "pack", "add", pkg, "extra.txt", "--mode=append", cwd=self.tmp)
+        with zipfile.ZipFile(pkg) as z:
+            self.assertEqual(sorted(z.namelist()), ["change.txt", "extra.txt", "keep.txt"])
+            self.assertIsNone(z.testzip())
+        self.ok("pack", "verify", pkg)
+        # write: only the files given remain.
+        self.ok("pack", "add", pkg, "extra.txt", "--mode", "write", cwd=self.tmp)
+        with zipfile.ZipFile(pkg) as z:
+            self.assertEqual(z.namelist(), ["extra.txt"])
+        # A new package from add.
+        self.ok("pack", "add", self.path("fresh.xup"), "extra.txt", cwd=self.tmp)
+        self.ok("pack", "verify", self.path("fresh.xup"))
+
+    def test_verify_finds_damage(self):
+        self.write("src/data.bin", bytes(range(256)) * 100)
+        pkg = self.path("p.xup")
+        self.ok("pack", "create", pkg, self.path("src"))
+        with zipfile.ZipFile(pkg) as z:
+            info = z.getinfo("data.bin")
+        with open(pkg, "r+b") as f:
+            # The member's data starts after its local header (30 bytes, the name, the extra field).
+            f.seek(info.header_offset + 26)
+            name_length = int.from_bytes(f.read(2), "little")
+            extra_length = int.from_bytes(f.read(2), "little")
+            at = info.header_offset + 30 + name_length + extra_length + 5
+            f.seek(at)
+            byte = f.read(1)
+            f.seek(at)
+            f.write(bytes([byte[0] ^ 0xFF]))
+        self.fails(1, "data.bin: does not read back whole with its checksum", "pack", "verify", pkg)
+        report = json.loads(run("pack", "verify", "--json", pkg).stdout)
+        self.assertEqual(len(report["problems"]), 1)
+        self.fails(1, "data.bin cannot be read", "pack", "extract", pkg, self.path("out"))
+
+    def test_names_outside_the_code_page(self):
+        self.write("src/\u6587\u4ef6.txt", "chinese name")
+        pkg = self.path("p.xup")
+        self.fails(1, "ANSI code page 1252", "pack", "create", pkg, self.path("src"))
+        self.assertFalse(os.path.exists(pkg))
+        self.ok("--codepage", "936", "pack", "create", pkg, self.path("src"))
+        with zipfile.ZipFile(pkg) as z:
+            self.assertEqual(z.namelist()[0].encode("cp437").decode("gbk"), "\u6587\u4ef6.txt")
+        self.ok("pack", "extract", "--codepage=936", pkg, self.path("out"))
+        self.assertEqual(self.read("out/\u6587\u4ef6.txt"), b"chinese name")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) > 1 and not sys.argv[1].startswith("-"):
+        suite = unittest.defaultTestLoader.loadTestsFromName(sys.argv[1], sys.modules[__name__])
+        result = unittest.TextTestRunner(verbosity=2).run(suite)
+        sys.exit(0 if result.wasSuccessful() else 1)
+    unittest.main()
