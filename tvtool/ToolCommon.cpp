@@ -53,7 +53,7 @@ bool ParseCommandLine(int Count, char** Args, const FOptionSpec& Spec, FCommandL
     for (int Index = 0; Index < Count; ++Index) {
         const std::string Arg = Args[Index];
         if (OptionsEnded || Arg.size() < 2 || Arg.compare(0, 2, "--") != 0) {
-            if (!OptionsEnded && Arg.size() > 1 && Arg[0] == '-' && Arg != "-") {
+            if (!OptionsEnded && Arg.size() > 1 && Arg[0] == '-' && !(Arg[1] >= '0' && Arg[1] <= '9')) {
                 if (Arg == "-h") {
                     Out.Flags.push_back("help");
                     continue;

@@ -18,6 +18,7 @@ if os.sep in TOOL:
 TMP_ROOT = os.environ.get("TVTOOL_TEST_TMP")
 # Every run of the tool is bounded in time.
 RUN_TIMEOUT = 120
+GROUPS = ["pack", "ini"]
 
 
 def run(*args, cwd=None, timeout=RUN_TIMEOUT):
@@ -75,7 +76,7 @@ class Cli(ToolTest):
         r = self.ok("--version")
         self.assertRegex(r.stdout.decode(), r"^tvtool \d+\.\d+\.\d+")
         self.assertIn("pack", self.ok("--help").stdout.decode())
-        for group in ["pack"]:
+        for group in GROUPS:
             with self.subTest(group=group):
                 self.assertIn("usage: tvtool " + group, self.ok(group, "--help").stdout.decode())
         self.assertIn("extract", self.ok("pack", "extract", "--help").stdout.decode())
@@ -286,6 +287,68 @@ class Pack(ToolTest):
             self.assertEqual(z.namelist()[0].encode("cp437").decode("gbk"), "\u6587\u4ef6.txt")
         self.ok("pack", "extract", "--codepage=936", pkg, self.path("out"))
         self.assertEqual(self.read("out/\u6587\u4ef6.txt"), b"chinese name")
+
+
+def utf16_ini(text):
+    return b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le")
+
+
+class Ini(ToolTest):
+    def sections(self, path):
+        """The file as a peer reads it: FF FE, UTF-16LE, CR LF lines."""
+        data = open(path, "rb").read()
+        self.assertEqual(data[:2], b"\xff\xfe")
+        text = data[2:].decode("utf-16-le")
+        self.assertNotIn("\n", text.replace("\r\n", ""))
+        return text.split("\r\n")
+
+    def test_set_then_get(self):
+        ini = self.path("new.ini")
+        self.ok("ini", "set", ini, "Video", "Width", "1024")
+        self.ok("ini", "set", ini, "Video", "Title", "caf\u00e9 \u2603")
+        self.ok("ini", "set", ini, "Audio", "Volume", "-5")
+        self.ok("ini", "set", ini, "video", "WIDTH", "800")  # the same key, letter case aside
+        for section, key, value in [("Video", "Width", "800"), ("VIDEO", "title", "caf\u00e9 \u2603"),
+                                    ("Audio", "Volume", "-5")]:
+            with self.subTest(key=key):
+                self.assertEqual(self.ok("ini", "get", ini, section, key).stdout.decode("utf-8"), value + "\n")
+        lines = self.sections(ini)
+        self.assertIn("[Video]", lines)
+        self.assertIn("Title=caf\u00e9 \u2603", lines)
+        dump = json.loads(self.ok("ini", "dump", "--json", ini).stdout)
+        self.assertEqual([s["name"] for s in dump["sections"]], ["Video", "Audio"])
+
+    def test_both_encodings_read_and_written_back_as_utf16(self):
+        files = {
+            "ansi.ini": "[Main]\r\nName=\u00e9t\u00e9\r\nKeep=1\r\n".encode("cp1252"),
+            "utf16.ini": utf16_ini("[Main]\nName=\u00e9t\u00e9\nKeep=1\n"),
+            "utf16be.ini": b"\xfe\xff" + "[Main]\r\nName=\u00e9t\u00e9\r\nKeep=1\r\n".encode("utf-16-be"),
+        }
+        for name, data in files.items():
+            with self.subTest(file=name):
+                ini = self.write(name, data)
+                self.assertEqual(self.ok("ini", "get", ini, "Main", "Name").stdout.decode("utf-8"), "\u00e9t\u00e9\n")
+                self.ok("ini", "set", ini, "Main", "Added", "x")
+                lines = self.sections(ini)
+                for line in ["[Main]", "Name=\u00e9t\u00e9", "Keep=1", "Added=x"]:
+                    self.assertIn(line, lines)
+                self.assertEqual(self.ok("ini", "dump", ini).stdout.decode("utf-8"),
+                                 "[Main]\nName=\u00e9t\u00e9\nKeep=1\nAdded=x\n")
+
+    def test_errors(self):
+        ini = self.write("a.ini", utf16_ini("[Main]\nKey=1\n"))
+        cases = [
+            (1, "no key Other in section [Main]", ["ini", "get", ini, "Main", "Other"]),
+            (1, "no section [Else]", ["ini", "get", ini, "Else", "Key"]),
+            (1, "no such file", ["ini", "get", self.path("missing.ini"), "Main", "Key"]),
+            (1, "is a folder", ["ini", "set", self.tmp, "Main", "Key", "1"]),
+            (2, "needs FILE, SECTION and KEY", ["ini", "get", ini, "Main"]),
+            (2, "neither is empty", ["ini", "set", ini, "Main", "a=b", "1"]),
+        ]
+        for status, message, args in cases:
+            with self.subTest(args=args[:2]):
+                self.fails(status, message, *args)
+        self.assertEqual(self.read("a.ini"), utf16_ini("[Main]\nKey=1\n"))
 
 
 if __name__ == "__main__":
