@@ -18,7 +18,7 @@ if os.sep in TOOL:
 TMP_ROOT = os.environ.get("TVTOOL_TEST_TMP")
 # Every run of the tool is bounded in time.
 RUN_TIMEOUT = 120
-GROUPS = ["pack", "ini"]
+GROUPS = ["pack", "ini", "text"]
 
 
 def run(*args, cwd=None, timeout=RUN_TIMEOUT):
@@ -349,6 +349,61 @@ class Ini(ToolTest):
             with self.subTest(args=args[:2]):
                 self.fails(status, message, *args)
         self.assertEqual(self.read("a.ini"), utf16_ini("[Main]\nKey=1\n"))
+
+
+class Text(ToolTest):
+    def test_conversions_against_python_codecs(self):
+        text = "caf\u00e9 \u20ac\r\nline two"
+        utf16 = b"\xff\xfe" + text.encode("utf-16-le")
+        sources = {
+            "ansi": text.encode("cp1252"),
+            "utf16le": utf16,
+            "utf16be": b"\xfe\xff" + text.encode("utf-16-be"),
+            "utf8bom": b"\xef\xbb\xbf" + text.encode("utf-8"),
+        }
+        targets = {"utf16": utf16, "utf8": text.encode("utf-8"), "ansi": text.encode("cp1252")}
+        for source, data in sources.items():
+            for target, expected in targets.items():
+                with self.subTest(source=source, target=target):
+                    src = self.write(source + ".txt", data)
+                    out = self.path("%s-to-%s.txt" % (source, target))
+                    self.ok("text", "convert", src, out, "--to", target)
+                    self.assertEqual(self.read(out), expected)
+
+    def test_edges(self):
+        self.write("plain.txt", "plain \u00e9".encode("utf-8"))
+        self.write("tiny.txt", b"\xe9")
+        self.write("zero.txt", b"ab\x00cd")
+        cases = [
+            (["--from", "utf8", "--to", "utf16"], "plain.txt", b"\xff\xfe" + "plain \u00e9".encode("utf-16-le")),
+            (["--to", "utf8"], "plain.txt", "plain \u00c3\u00a9".encode("utf-8")),  # unmarked: the ANSI code page
+            (["--to", "utf8"], "tiny.txt", "\u00e9".encode("utf-8")),
+            (["--to", "utf8"], "zero.txt", b"ab"),  # the library's text ends at the first 0
+        ]
+        for options, source, expected in cases:
+            with self.subTest(options=options, source=source):
+                out = self.path("out.txt")
+                self.ok("text", "convert", self.path(source), out, *options, "--force")
+                self.assertEqual(self.read("out.txt"), expected)
+
+    def test_errors(self):
+        src = self.write("chinese.txt", b"\xff\xfe" + "text \u6587".encode("utf-16-le"))
+        self.write("taken.txt", "taken")
+        cases = [
+            (1, "cannot hold", ["text", "convert", src, self.path("a.txt"), "--to", "ansi"]),
+            (1, "exists (use --force", ["text", "convert", src, self.path("taken.txt"), "--to", "utf8"]),
+            (1, "no such file", ["text", "convert", self.path("none.txt"), self.path("b.txt"), "--to", "utf8"]),
+            (2, "--to is utf16, ansi or utf8", ["text", "convert", src, self.path("c.txt"), "--to", "latin9"]),
+            (2, "--to is utf16, ansi or utf8", ["text", "convert", src, self.path("c.txt")]),
+        ]
+        for status, message, args in cases:
+            with self.subTest(args=args[-2:]):
+                self.fails(status, message, *args)
+        self.assertFalse(os.path.exists(self.path("a.txt")))
+        self.assertEqual(self.read("taken.txt"), b"taken")
+        # Code page 936 holds what 1252 does not.
+        self.ok("--codepage", "936", "text", "convert", src, self.path("gbk.txt"), "--to", "ansi")
+        self.assertEqual(self.read("gbk.txt"), "text \u6587".encode("gbk"))
 
 
 if __name__ == "__main__":
