@@ -18,7 +18,9 @@ if os.sep in TOOL:
 TMP_ROOT = os.environ.get("TVTOOL_TEST_TMP")
 # Every run of the tool is bounded in time.
 RUN_TIMEOUT = 120
-GROUPS = ["pack", "ini", "text"]
+GROUPS = ["pack", "ini", "text", "lin"]
+# The test helper records real ".lin" files through the library.
+HELPER = os.environ.get("TVCORE_TEST_HELPER")
 
 
 def run(*args, cwd=None, timeout=RUN_TIMEOUT):
@@ -404,6 +406,43 @@ class Text(ToolTest):
         # Code page 936 holds what 1252 does not.
         self.ok("--codepage", "936", "text", "convert", src, self.path("gbk.txt"), "--to", "ansi")
         self.assertEqual(self.read("gbk.txt"), "text \u6587".encode("gbk"))
+
+
+class Lin(ToolTest):
+    def record(self, name, files):
+        r = subprocess.run([HELPER, "linrecord", self.path(name), *files], capture_output=True, timeout=60)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        return self.path(name + ".lin")
+
+    def test_dump_of_a_real_recording(self):
+        ten = self.write("ten.bin", b"0123456789")
+        big = self.write("big.bin", os.urandom(70000))
+        lin = self.record("run", [ten, self.path("missing.bin"), big])
+        self.assertEqual(os.path.getsize(lin), 5 + 10 + 1 + 5 + 70000)
+        dump = json.loads(self.ok("lin", "dump", "--json", lin).stdout)
+        self.assertIsNone(dump["problem"])
+        self.assertEqual([(r["offset"], r["opened"], r["size"], r["read"]) for r in dump["records"]],
+                         [(0, True, 10, 10), (15, False, 0, 0), (16, True, 70000, 70000)])
+        lines = self.ok("lin", "dump", lin).stdout.decode().splitlines()
+        self.assertEqual(lines[1].split(), ["0", "yes", "10", "10"])
+        self.assertEqual(lines[2].split(), ["15", "no", "0", "0"])
+
+    def test_recordings_that_cannot_be_split(self):
+        cases = [
+            # Reads that did not take the first file whole: a data byte where a record starts.
+            # (a 4-byte file of which 2 bytes were read, two failed opens, then a data byte).
+            (b"\x01\x04\x00\x00\x00" + b"ab" + b"\x00\x00" + b"Z", "offset 9: byte 0x5a"),
+            (b"\x07", "byte 0x07"),
+            (b"\x01\x0a\x00", "ends inside a file's size"),
+        ]
+        for data, message in cases:
+            with self.subTest(data=data):
+                self.fails(1, message, "lin", "dump", self.write("bad.lin", data))
+        # A recording that stops inside the last file's reads is still whole records.
+        short = self.write("short.lin", b"\x00\x01\x0a\x00\x00\x00" + b"0123")
+        dump = json.loads(self.ok("lin", "dump", "--json", short).stdout)
+        self.assertEqual(dump["records"][1]["read"], 4)
+        self.fails(1, "no such file", "lin", "dump", self.path("none.lin"))
 
 
 if __name__ == "__main__":
