@@ -10,7 +10,7 @@ using namespace tvtool;
 
 namespace {
 
-const FCommandGroup* const Groups[] = {&PackGroup, &IniGroup, &TextGroup, &LinGroup, nullptr};
+const FCommandGroup* const Groups[] = {&PackGroup, &IniGroup, &TextGroup, &LinGroup, &ImgGroup, nullptr};
 
 const char* const Version = "tvtool 0.1.0 (tvCore 0.1.0)";
 

@@ -4,6 +4,7 @@ checked against independent peers (Python's zipfile, unzip -t, zip -z).
 
 Run one group: tvtool_tests.py Pack   (the groups are the TestCase classes below)."""
 import json
+import struct
 import os
 import shutil
 import subprocess
@@ -18,7 +19,7 @@ if os.sep in TOOL:
 TMP_ROOT = os.environ.get("TVTOOL_TEST_TMP")
 # Every run of the tool is bounded in time.
 RUN_TIMEOUT = 120
-GROUPS = ["pack", "ini", "text", "lin"]
+GROUPS = ["pack", "ini", "text", "lin", "img"]
 # The test helper records real ".lin" files through the library.
 HELPER = os.environ.get("TVCORE_TEST_HELPER")
 
@@ -443,6 +444,138 @@ class Lin(ToolTest):
         dump = json.loads(self.ok("lin", "dump", "--json", short).stdout)
         self.assertEqual(dump["records"][1]["read"], 4)
         self.fails(1, "no such file", "lin", "dump", self.path("none.lin"))
+
+
+def to_int32(value):
+    value &= 0xFFFFFFFF
+    return value - (1 << 32) if value >= 1 << 31 else value
+
+
+def di_hash(path):
+    """The archive's bucket of a path, written from the format's description."""
+    total = h = 0
+    for byte in path:
+        signed = byte - 256 if byte >= 128 else byte
+        total = to_int32(total + signed)
+        h = to_int32(h * 2 + signed)
+    rem = lambda x: abs(int(x - 64 * int(x / 64)))  # truncating remainder, then its magnitude
+    return rem(total), rem(h)
+
+
+def build_img(items):
+    """An archive from (name, parent index, data or None for a folder) tuples, item 1 upward,
+    laid out as the format describes: header, directory, names, hash table, data."""
+    count = len(items) + 1
+    names = b"".join(name + b"\0" for name, _, _ in items)
+    dir_start = 36
+    names_start = dir_start + 48 * count
+    table_start = names_start + len(names)
+    data_at = table_start + 64 * 64 * 4
+    paths, records, data_blocks = {}, [bytes(48)], []
+    chains = {}
+    for index, (name, parent, data) in enumerate(items, start=1):
+        paths[index] = (paths[parent] + b"\\" if parent else b"") + name
+        bucket = di_hash(paths[index])
+        chains.setdefault(bucket, []).append(index)
+        size, offset = (0, 0) if data is None else (len(data), data_at + sum(len(d) for d in data_blocks))
+        if data is not None:
+            data_blocks.append(data)
+        records.append([0, 0, parent, 0, 0, 0, 0, size, offset, 0, 0, 0])
+    for chain in chains.values():
+        for here, following in zip(chain, chain[1:]):
+            records[here][11] = following
+    table = [0xFFFFFFFF] * 4096
+    for (a, b), chain in chains.items():
+        table[a * 64 + b] = chain[0]
+    header = struct.pack("<9I", 0, 0, dir_start, names_start, names_start, table_start, 0, 0, table_start)
+    directory = records[0] + b"".join(struct.pack("<12I", *r) for r in records[1:])
+    return header + directory + names + struct.pack("<4096I", *table) + b"".join(data_blocks)
+
+
+class Img(ToolTest):
+    def make_archive(self):
+        self.write("src/readme.txt", "read me")
+        self.write("src/Textures/sky.dds", os.urandom(150000))
+        self.write("src/Textures/caf\u00e9.dds", b"cafe")
+        self.write("src/empty.bin", b"")
+        os.makedirs(self.path("src", "Empty"))
+        img = self.path("data.img")
+        self.ok("img", "create", img, self.path("src"))
+        return img
+
+    def test_created_checked_found_and_extracted(self):
+        img = self.make_archive()
+        self.ok("img", "check", img)
+        listing = json.loads(self.ok("img", "list", "--json", img).stdout)
+        kinds = {i["path"]: i["folder"] for i in listing["items"]}
+        self.assertEqual(kinds, {"README.TXT": False, "TEXTURES": True, "TEXTURES\\SKY.DDS": False,
+                                 "TEXTURES\\CAF\u00e9.DDS": False, "EMPTY.BIN": False, "EMPTY": True})
+        for query, key in [("Textures/sky.dds", "TEXTURES\\SKY.DDS"), ("/textures\\caf\u00e9.dds", "TEXTURES\\CAF\u00e9.DDS"),
+                           ("readme.txt", "README.TXT")]:
+            with self.subTest(query=query):
+                found = json.loads(self.ok("img", "find", "--json", img, query).stdout)
+                self.assertEqual(found["key"], key)
+                self.assertEqual(tuple(found["bucket"]), di_hash(key.encode("cp1252")))
+                self.assertEqual(found["chain"][-1], key)
+                self.assertIsNotNone(found["found"])
+        text = self.ok("img", "find", img, "textures/sky.dds").stdout.decode()
+        self.assertRegex(text, r"bucket\s+\(\d+, \d+\)")
+        self.assertIn("found   item", text)
+        self.fails(1, "no item TEXTURES\\NONE.DDS", "img", "find", img, "textures/none.dds")
+        self.ok("img", "extract", img, self.path("out"))
+        expected = {}
+        for name, data in self.tree(self.path("src")).items():
+            expected[name.upper().replace("\u00c9", "\u00e9")] = data  # names upper-cased, ASCII letters only
+        self.assertEqual(self.tree(self.path("out")), expected)
+        self.fails(1, "exists (use --force", "img", "extract", img, self.path("out"))
+        self.ok("img", "extract", "--force", img, self.path("out"))
+
+    def test_archive_from_the_format_description(self):
+        # An independent writer's archive is read the same way.
+        img = self.write("peer.img", build_img([(b"DATA", 0, None), (b"A.TXT", 1, b"hi")]))
+        self.ok("img", "check", img)
+        found = json.loads(self.ok("img", "find", "--json", img, "data/a.txt").stdout)
+        self.assertEqual(found["bucket"], [37, 20])
+        self.ok("img", "extract", img, self.path("out"))
+        self.assertEqual(self.read("out/DATA/A.TXT"), b"hi")
+
+    def test_damaged_archives_reported(self):
+        good = build_img([(b"DATA", 0, None), (b"A.TXT", 1, b"hi"), (b"B.TXT", 1, b"there")])
+        def patched(offset, fmt, value):
+            data = bytearray(good)
+            struct.pack_into(fmt, data, offset, value)
+            return bytes(data)
+        item = lambda index, word: 36 + 48 * index + 4 * word
+        names_at = 36 + 48 * 4
+        cases = {
+            "truncated": good[:-3],
+            "data past the end": patched(item(2, 7), "<I", 1 << 20),
+            "parent out of range": patched(item(2, 2), "<I", 99),
+            "lower-case name": good[:names_at + 5] + b"a" + good[names_at + 6:],
+            "directory past the end": patched(12, "<I", 1 << 24),
+        }
+        for what, data in cases.items():
+            with self.subTest(damage=what):
+                img = self.write("bad.img", data)
+                r = self.fails(1, "bad.img: ", "img", "check", img)
+                self.assertEqual(r.stdout, b"")
+        self.fails(1, "no such file", "img", "check", self.path("none.img"))
+        self.fails(1, "not a sound IMG archive", "img", "list", self.write("bad.img", good[:100]))
+
+    def test_hostile_item_names_refused(self):
+        cases = [
+            [(b"..", 0, None), (b"EVIL", 1, b"evil")],
+            [(b"A:B", 0, b"evil")],
+            [(b"SUB", 0, None), (b"..\\..\\EVIL", 1, b"evil")],
+            [(b"/ETC", 0, None), (b"EVIL", 1, b"evil")],
+        ]
+        for items in cases:
+            with self.subTest(names=[i[0] for i in items]):
+                img = self.write("evil.img", build_img(items))
+                os.makedirs(self.path("target"), exist_ok=True)
+                before = self.tree(self.tmp)
+                self.fails(1, "refused", "img", "extract", img, self.path("target"))
+                self.assertEqual(before, self.tree(self.tmp))
 
 
 if __name__ == "__main__":
