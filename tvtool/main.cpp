@@ -2,6 +2,7 @@
 //   tvtool GROUP COMMAND [ARGS...] [OPTIONS]     (tvtool --help lists the groups)
 #include "Commands.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -10,7 +11,7 @@ using namespace tvtool;
 
 namespace {
 
-const FCommandGroup* const Groups[] = {&PackGroup, &IniGroup, &TextGroup, &LinGroup, &ImgGroup, nullptr};
+const FCommandGroup* const Groups[] = {&PackGroup, &IniGroup, &TextGroup, &LinGroup, &ImgGroup, &FetchGroup, nullptr};
 
 const char* const Version = "tvtool 0.1.0 (tvCore 0.1.0)";
 
@@ -135,6 +136,10 @@ int main(int Count, char** Args)
         return Fail("tvtool", "the library did not start (out of memory)");
     if (CodePage && !Tolvane::appSetAnsiCodePage(CodePage))
         return UsageError("code page " + std::to_string(CodePage) + " cannot be converted on this system", ToolUsage);
+    // The library takes Ctrl+C away from the console for a game host; a command-line tool ends
+    // on it (fetch installs a handler of its own that cancels the download cleanly).
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGQUIT, SIG_DFL);
     const int Status = Command->Run(Line);
     std::fflush(stdout);
     if (std::ferror(stdout))

@@ -4,12 +4,15 @@ checked against independent peers (Python's zipfile, unzip -t, zip -z).
 
 Run one group: tvtool_tests.py Pack   (the groups are the TestCase classes below)."""
 import json
+import select
 import struct
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 import zipfile
 
@@ -19,7 +22,7 @@ if os.sep in TOOL:
 TMP_ROOT = os.environ.get("TVTOOL_TEST_TMP")
 # Every run of the tool is bounded in time.
 RUN_TIMEOUT = 120
-GROUPS = ["pack", "ini", "text", "lin", "img"]
+GROUPS = ["pack", "ini", "text", "lin", "img", "fetch"]
 # The test helper records real ".lin" files through the library.
 HELPER = os.environ.get("TVCORE_TEST_HELPER")
 
@@ -576,6 +579,131 @@ class Img(ToolTest):
                 before = self.tree(self.tmp)
                 self.fails(1, "refused", "img", "extract", img, self.path("target"))
                 self.assertEqual(before, self.tree(self.tmp))
+
+
+NET_DIR = os.environ.get("TVTOOL_NET_DIR", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "net"))
+
+
+def pattern(size):
+    """The fault server's body: byte i is i % 251."""
+    return (bytes(range(251)) * (size // 251 + 1))[:size]
+
+
+class Fetch(ToolTest):
+    def setUp(self):
+        super().setUp()
+        # The download manager's scripted server, on 127.0.0.1 only; it ends when its standard
+        # input closes (and after its own time limit).
+        self.server = subprocess.Popen([sys.executable, os.path.join(NET_DIR, "fault_server.py")], stdin=subprocess.PIPE,
+                                       stdout=subprocess.PIPE)
+        self.addCleanup(self.stop_server)
+        self.port = int(self.server.stdout.readline())
+
+    def stop_server(self):
+        self.server.stdin.close()
+        try:
+            self.server.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.server.kill()
+            self.server.wait()
+        self.server.stdout.close()
+
+    def url(self, path):
+        return "http://127.0.0.1:%d%s" % (self.port, path)
+
+    def start(self, url, target):
+        return subprocess.Popen([TOOL, "fetch", url, target], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def wait_for_bytes(self, path, least, process):
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline and process.poll() is None:
+            if os.path.exists(path) and os.path.getsize(path) >= least:
+                return
+            time.sleep(0.02)
+        self.fail("%s never held %d bytes" % (path, least))
+
+    def wait_for_line(self, process, start):
+        """Reads the tool's standard error until a line starting with start (bounded in time)."""
+        deadline = time.monotonic() + 60
+        seen = b""
+        while time.monotonic() < deadline:
+            ready, _, _ = select.select([process.stderr], [], [], 0.5)
+            if ready:
+                line = process.stderr.readline()
+                if not line:
+                    break
+                seen += line
+                if line.startswith(start.encode()):
+                    return
+        self.fail("no line %r from the tool: %r" % (start, seen))
+
+    def test_resumed_after_the_tool_is_killed(self):
+        # The manager writes the ".tmp" through a 1 MiB buffer: a kill keeps the whole MiBs.
+        target = self.path("big.bin")
+        url = self.url("/slow/3000000/1")
+        tool = self.start(url, target)
+        self.wait_for_bytes(target + ".tmp", 1 << 20, tool)
+        tool.kill()
+        tool.communicate(timeout=30)
+        kept = os.path.getsize(target + ".tmp")
+        self.assertFalse(os.path.exists(target))
+        self.assertGreaterEqual(kept, 1 << 20)
+        self.assertLess(kept, 3000000)
+        r = self.ok("fetch", "--verbose", url, target)
+        self.assertIn("resuming from %d bytes" % kept, r.stderr.decode())
+        self.assertEqual(self.read("big.bin"), pattern(3000000))
+        self.assertFalse(os.path.exists(target + ".tmp"))
+
+    def test_failed_download_resumes_from_its_tmp(self):
+        # Without a range the server sends half and drops the connection; with one, the rest.
+        target = self.path("half.bin")
+        self.fails(1, "download failed; %s.tmp keeps 100000 bytes" % target, "fetch", self.url("/drop/200000"), target)
+        self.assertFalse(os.path.exists(target))
+        self.ok("fetch", self.url("/drop/200000"), target)
+        self.assertEqual(self.read("half.bin"), pattern(200000))
+
+    def test_ctrl_c_cancels_and_keeps_the_tmp(self):
+        target = self.path("slow.bin")
+        url = self.url("/slow/400000/5")
+        tool = self.start(url, target)
+        self.wait_for_line(tool, "downloading: 10%")
+        tool.send_signal(signal.SIGINT)
+        _, err = tool.communicate(timeout=60)
+        self.assertEqual(tool.returncode, 1, err)
+        self.assertIn(b"cancelled; ", err)
+        self.assertFalse(os.path.exists(target))
+        kept = os.path.getsize(target + ".tmp")
+        self.assertGreater(kept, 0)
+        self.assertEqual(open(target + ".tmp", "rb").read(), pattern(kept))
+        self.ok("fetch", url, target)
+        self.assertEqual(self.read("slow.bin"), pattern(400000))
+
+    def test_plain_progress_lines_off_a_terminal(self):
+        r = self.ok("fetch", self.url("/slow/120000/1"), self.path("a.bin"))
+        lines = [l for l in r.stderr.decode().splitlines() if l.startswith("downloading: ")]
+        self.assertIn("downloading: 100% (120000 of 120000 bytes)", lines)
+        r = self.ok("fetch", "--quiet", self.url("/slow/120000/1"), self.path("b.bin"))
+        self.assertEqual(r.stderr, b"")
+        self.assertEqual(self.read("b.bin"), pattern(120000))
+
+    def test_errors(self):
+        self.write("taken.bin", "taken")
+        cases = [
+            (1, "exists (use --force", ["fetch", self.url("/norange/10"), self.path("taken.bin")]),
+            (1, "download failed", ["fetch", self.url("/status/404/Not%20Found"), self.path("missing.bin")]),
+            (1, "is a folder", ["fetch", self.url("/norange/10"), self.tmp]),
+            (2, "fetch needs URL and PATH", ["fetch", self.url("/norange/10")]),
+        ]
+        for status, message, args in cases:
+            with self.subTest(args=args):
+                self.fails(status, message, *args)
+        self.assertEqual(self.read("taken.bin"), b"taken")
+        self.ok("fetch", "--force", self.url("/norange/1000"), self.path("taken.bin"))
+        self.assertEqual(self.read("taken.bin"), pattern(1000))
+
+    def test_bare_file_name_in_the_current_folder(self):
+        self.ok("fetch", self.url("/norange/5000"), "plain.bin", cwd=self.tmp)
+        self.assertEqual(self.read("plain.bin"), pattern(5000))
 
 
 if __name__ == "__main__":
