@@ -150,24 +150,16 @@ bool StoreSources(FZipPackage& Package, const std::string& PackageFile, const st
     std::vector<unsigned char> Bytes;
     for (const FSource& Source : Sources) {
         const WideString Member = ToWide(Source.Member);
-        if (Source.Folder || Source.Size == 0) {
-            if (!Source.Folder) {
-                std::string Error;
-                if (!ReadWholeFile(Source.Path, Bytes, Error))
-                    return Fail(Source.Path, Error), false;
-            }
-            if (!Bytes.empty() && !Source.Folder) {
-                // The file grew since it was listed: stored below as any other file.
-            } else {
-                if (!Package.StoreEmptyMember(Member.c_str()))
-                    return Fail(PackageFile, "cannot store member " + Source.Member), false;
-                Verbose("stored " + Source.Member);
-                continue;
-            }
-        } else {
-            std::string Error;
-            if (!ReadWholeFile(Source.Path, Bytes, Error))
-                return Fail(Source.Path, Error), false;
+        Bytes.clear();
+        std::string Error;
+        if (!Source.Folder && !ReadWholeFile(Source.Path, Bytes, Error))
+            return Fail(Source.Path, Error), false;
+        if (Bytes.empty()) {
+            // A writer stores only what was written to it: empty files and folders go in whole.
+            if (!Package.StoreEmptyMember(Member.c_str()))
+                return Fail(PackageFile, "cannot store member " + Source.Member), false;
+            Verbose("stored " + Source.Member);
+            continue;
         }
         if (Bytes.size() > FZipFileWriter::MaxMemberSize)
             return Fail(Source.Path, "larger than a package member can be (" +
@@ -225,6 +217,45 @@ bool CloseAndConfirm(FZipPackage& Package, const WideString& Name, const std::st
     return true;
 }
 
+// Writes the package under a name beside it ("X.tvtool-new.xup", a copy of the package when
+// members are added to it) and puts it in the package's place only once it is complete and
+// read back: a failure, or a package the library could not finish, leaves the old one as it
+// was. (A writing package that is not closed on purpose is still finished by its destructor:
+// there is no way to abandon one.)
+int WriteStaged(const std::string& File, int Mode, bool FromOld, const std::vector<FSource>& Sources)
+{
+    const std::string Staged = File.substr(0, File.size() - 4) + ".tvtool-new.xup";
+    std::error_code Code;
+    fs::remove(fs::u8path(Staged), Code);
+    if (FromOld && !fs::copy_file(fs::u8path(File), fs::u8path(Staged), Code))
+        return Fail(Staged, "cannot be made: " + Code.message());
+    WideString Name;
+    std::string Error;
+    if (!PackageName(Staged, Name, Error)) {
+        fs::remove(fs::u8path(Staged), Code);
+        return Fail(File, Error);
+    }
+    bool Ok = false;
+    {
+        GZipWriteMode = Mode;
+        FZipPackage Package(Name.c_str());
+        if (!Package.Open())
+            Fail(File, "cannot be opened for writing (a member whose name cannot be carried over?)");
+        else
+            Ok = StoreSources(Package, File, Sources) && CloseAndConfirm(Package, Name, File, Sources);
+    }
+    if (!Ok) {
+        fs::remove(fs::u8path(Staged), Code);
+        return ExitFailure;
+    }
+    fs::rename(fs::u8path(Staged), fs::u8path(File), Code);
+    if (Code) {
+        fs::remove(fs::u8path(Staged), Code);
+        return Fail(File, "cannot be replaced: " + Code.message());
+    }
+    return ExitOk;
+}
+
 int Create(const FCommandLine& Line)
 {
     if (Line.Positionals.size() != 2)
@@ -272,13 +303,7 @@ int Create(const FCommandLine& Line)
                                          std::to_string(FZipFileWriter::MaxMemberSize) + " bytes)");
     }
 
-    GZipWriteMode = ZIPWRITE_Write;
-    FZipPackage Package(Name.c_str());
-    if (!Package.Open())
-        return Fail(File, "cannot be created");
-    if (!StoreSources(Package, File, Sources))
-        return ExitFailure;
-    return CloseAndConfirm(Package, Name, File, Sources) ? ExitOk : ExitFailure;
+    return WriteStaged(File, ZIPWRITE_Write, false, Sources);
 }
 
 int List(const FCommandLine& Line)
@@ -445,13 +470,7 @@ int Add(const FCommandLine& Line)
                     return Fail(File, "already holds a member " + Old + " (append cannot replace it; use --mode update)");
         Sources.push_back({Path, Member, Size, false});
     }
-    GZipWriteMode = WriteMode;
-    FZipPackage Package(Name.c_str());
-    if (!Package.Open())
-        return Fail(File, "cannot be opened for writing (a member of its own that cannot be carried over?)");
-    if (!StoreSources(Package, File, Sources))
-        return ExitFailure;
-    return CloseAndConfirm(Package, Name, File, Sources) ? ExitOk : ExitFailure;
+    return WriteStaged(File, WriteMode, Exists, Sources);
 }
 
 int Verify(const FCommandLine& Line)

@@ -234,6 +234,12 @@ class Pack(ToolTest):
         self.ok("pack", "create", "--force", pkg, self.path("src"))
         with zipfile.ZipFile(pkg) as z:
             self.assertEqual(sorted(z.namelist()), ["a.txt", "b.txt"])
+        # A create that fails leaves the old package as it was (the new one is made beside it).
+        self.write("src/huge.bin", bytes(16776193))
+        self.fails(1, "larger than a package member can be", "pack", "create", "--force", pkg, self.path("src"))
+        with zipfile.ZipFile(pkg) as z:
+            self.assertEqual(sorted(z.namelist()), ["a.txt", "b.txt"])
+        self.assertEqual(sorted(os.listdir(self.tmp)), ["out", "p.xup", "src"])
 
     def test_add_modes(self):
         self.write("src/keep.txt", "keep")
