@@ -130,20 +130,74 @@ FZipFileReader* FUnzipPackage::CreateMemberReader(const tvWChar* MemberPath)
     if (!PackageMemberName(MemberPath, Narrow) || !Members || !ReadHandle->Zip)
         return nullptr;
     const FPackageMember* Member = Members->Find(Narrow);
-    if (!Member)
-        return nullptr;
+    return Member ? ReadMemberAt(*Member, nullptr) : nullptr;
+}
+
+FZipFileReader* FUnzipPackage::ReadMemberAt(const FPackageMember& Member, const char* Expected)
+{
+    // A position from outside the member table (Expected given) has its entry read afresh,
+    // with the stored name; the table's members use what the table kept.
+    char Stored[PackageMemberNameCapacity];
     FPackageMemberData Data;
-    if (!OpenZipMember(ReadHandle->Zip, *Member, false, Data))
+    if (!OpenZipMember(ReadHandle->Zip, Member, false, Data, Expected ? &Stored : nullptr))
         return nullptr;
+    const bool Named = !Expected || std::strncmp(Stored, Expected, sizeof(Stored)) == 0;
     // The reader and its cache are one allocation. An empty member has nothing to read; a
     // refused allocation reads nothing either.
-    FZipFileReader* Reader = Data.Size > 0 ? FZipFileReader::CreateWithCache(Data.Size) : nullptr;
+    FZipFileReader* Reader = Named && Data.Size > 0 ? FZipFileReader::CreateWithCache(Data.Size) : nullptr;
     if (!ReadZipMember(ReadHandle->Zip, ReadHandle->Source, Data, Reader ? Reader->GetCache() : nullptr) || !Reader) {
         delete Reader;
         return nullptr;
     }
     Reader->SetVersion(Version);
     return Reader;
+}
+
+bool FUnzipPackage::GetMembers(TArray<FPackageMemberInfo>& Out)
+{
+    Out.RemoveAll();
+    if (!Open())
+        return false;
+    if (!Members || !ReadHandle->Zip)
+        return true;
+    // Every bucket holds its members in directory order; the file numbers put the buckets'
+    // members back into one directory order.
+    int Count = 0;
+    for (int Bucket = 0; Bucket < Members->GetBucketCount(); ++Bucket)
+        for (const FPackageMember* Member = Members->GetBucket(Bucket); Member; Member = Member->Next)
+            ++Count;
+    TArray<const FPackageMember*> Order;
+    if (Order.AddZeroed(Count) < 0)
+        return false;
+    int At = 0;
+    for (int Bucket = 0; Bucket < Members->GetBucketCount(); ++Bucket)
+        for (const FPackageMember* Member = Members->GetBucket(Bucket); Member; Member = Member->Next)
+            Order[At++] = Member;
+    std::sort(&Order[0], &Order[0] + Count,
+              [](const FPackageMember* A, const FPackageMember* B) { return A->FileNumber < B->FileNumber; });
+    if (Out.AddZeroed(Count) < 0)
+        return false;
+    for (int Index = 0; Index < Count; ++Index) {
+        FPackageMemberInfo& Info = Out[Index];
+        if (!ReadZipMemberEntry(ReadHandle->Zip, *Order[Index], Info)) {
+            Out.RemoveAll();
+            return false;
+        }
+        Info.NameHash = PackageNameHash(Order[Index]->Name);
+        Info.Bucket = Members->BucketIndex(Order[Index]->Name);
+        Info.FoundByName = Members->Find(Order[Index]->Name) == Order[Index];
+    }
+    return true;
+}
+
+FZipFileReader* FUnzipPackage::CreateMemberReader(const FPackageMemberInfo& Wanted)
+{
+    if (!Open() || !Members || !ReadHandle->Zip)
+        return nullptr;
+    FPackageMember Position{};
+    Position.DirectoryOffset = Wanted.DirectoryOffset;
+    Position.FileNumber = Wanted.FileNumber;
+    return ReadMemberAt(Position, Wanted.Name);
 }
 
 } // namespace Tolvane

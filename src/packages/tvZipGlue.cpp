@@ -5,6 +5,7 @@
 #include "packages/tvZipGlue.h"
 #include "packages/tvPackageMembers.h"
 #include "packages/tvZipChecksum.h"
+#include "tvCore/packages/tvPackage.h"
 #include "platform/tvPlatformClock.h"
 #include "platform/tvPlatformFiles.h"
 #include "platform/tvPlatformText.h"
@@ -123,7 +124,8 @@ FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong)
     return Table;
 }
 
-bool OpenZipMember(void* Unzip, const FPackageMember& Member, bool Fresh, FPackageMemberData& Data)
+bool OpenZipMember(void* Unzip, const FPackageMember& Member, bool Fresh, FPackageMemberData& Data,
+                   char (*Name)[PackageMemberNameCapacity])
 {
     unzFile Zip = static_cast<unzFile>(Unzip);
     unz_file_pos Position;
@@ -132,9 +134,11 @@ bool OpenZipMember(void* Unzip, const FPackageMember& Member, bool Fresh, FPacka
     if (unzGoToFilePos(Zip, &Position) != UNZ_OK)
         return false;
     Data = Member.Data;
-    if (Fresh) {
+    if (Fresh || Name) {
         unz_file_info Info;
-        if (unzGetCurrentFileInfo(Zip, &Info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        bool Overlong = false;
+        if (Name ? !CurrentMemberInfo(Zip, Info, *Name, Overlong)
+                 : unzGetCurrentFileInfo(Zip, &Info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
             return false;
         Data = DataOf(Info);
     }
@@ -246,6 +250,28 @@ void CloseZipMemberSource(FZipMemberSource* Source)
         GMalloc->Free(Source->Buffer);
     Platform::StreamClose(Source->File);
     delete Source;
+}
+
+bool ReadZipMemberEntry(void* Unzip, const FPackageMember& Member, FPackageMemberInfo& Info)
+{
+    unzFile Zip = static_cast<unzFile>(Unzip);
+    unz_file_pos Position;
+    Position.pos_in_zip_directory = Member.DirectoryOffset;
+    Position.num_of_file = Member.FileNumber;
+    if (unzGoToFilePos(Zip, &Position) != UNZ_OK)
+        return false;
+    unz_file_info Entry;
+    bool Overlong = false;
+    if (!CurrentMemberInfo(Zip, Entry, Info.Name, Overlong))
+        return false;
+    Info.Size = static_cast<tvULong>(Entry.uncompressed_size);
+    Info.CompressedSize = static_cast<tvULong>(Entry.compressed_size);
+    Info.Crc = static_cast<tvULong>(Entry.crc);
+    Info.DosTime = static_cast<tvULong>(Entry.dosDate);
+    Info.Method = static_cast<tvULong>(Entry.compression_method);
+    Info.DirectoryOffset = Member.DirectoryOffset;
+    Info.FileNumber = Member.FileNumber;
+    return true;
 }
 
 bool ReadZipMember(void* Unzip, FZipMemberSource* Source, const FPackageMemberData& Data, void* Buffer)

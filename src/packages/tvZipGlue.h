@@ -11,6 +11,7 @@ namespace Tolvane {
 class FPackageMemberTable;
 struct FPackageMember;
 struct FPackageMemberData;
+struct FPackageMemberInfo;
 
 // Stored names are read through a buffer of this many bytes; a name that needs it all (no room
 // for the terminator) is never read.
@@ -25,9 +26,11 @@ FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong);
 // Positions the zip on Member, checks what its directory entry claims (a method the library
 // reads, not encrypted, a size the compressed data can justify and an int can count) and opens
 // its stored bytes, which the zip library then leaves to ReadZipMember. Data receives the
-// claims: read from the zip now when Fresh, else the ones the member table kept when the
-// directory was read (the same file, held open since). False on any failure.
-bool OpenZipMember(void* Unzip, const FPackageMember& Member, bool Fresh, FPackageMemberData& Data);
+// claims: read from the zip now when Fresh or Name is given, else the ones the member table kept
+// when the directory was read (the same file, held open since). Name, when given, receives the
+// stored name (a name that needs all its room is refused). False on any failure.
+bool OpenZipMember(void* Unzip, const FPackageMember& Member, bool Fresh, FPackageMemberData& Data,
+                   char (*Name)[PackageMemberNameCapacity] = nullptr);
 
 // The package file opened once more, for the members' stored bytes, with an inflater and a
 // read buffer kept from member to member.
@@ -40,6 +43,9 @@ void CloseZipMemberSource(FZipMemberSource* Source);
 // into Buffer (Data.Size bytes; may be null when that is 0). False on a short read, damaged
 // data, a size other than the directory's or a checksum mismatch.
 bool ReadZipMember(void* Unzip, FZipMemberSource* Source, const FPackageMemberData& Data, void* Buffer);
+// Positions the zip on Member and fills what its directory entry says into Info (name, sizes,
+// checksum, stamp, method); the table fields are left to the caller. False on any failure.
+bool ReadZipMemberEntry(void* Unzip, const FPackageMember& Member, FPackageMemberInfo& Info);
 
 // Opens a new member called Name in an open zip for writing: deflate at level 1, stamped with
 // the local time now, no extra fields, no comment. True on success.
