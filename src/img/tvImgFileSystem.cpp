@@ -4,6 +4,7 @@
 #include "base/tvPrelude.h"
 #include "tvCore/img/tvImgFileSystem.h"
 #include "tvCore/img/tvImgReaders.h"
+#include "tvCore/img/tvImgAsyncReaders.h"
 #include "tvCore/core/strings/tvCharConversion.h"
 #include "tvCore/core/tvGlobals.h"
 #include "tvCore/core/tvMalloc.h"
@@ -11,6 +12,7 @@
 #include "platform/tvPlatformPathRules.h"
 #include "platform/tvPlatformProfile.h"
 #include "platform/tvPlatformThread.h"
+#include "platform/tvPlatformWaitCounter.h"
 
 namespace Tolvane {
 
@@ -51,21 +53,23 @@ bool ToUpperAnsi(const tvWChar* Path, char (&Out)[GImgPathCapacity], int& Length
 
 FImgFileSystem::FImgFileSystem()
     : ThreadRunning(0), ExitRequested(0), HashTable(nullptr), Items(nullptr), Names(nullptr), PrefixLength(0),
-      Thread(nullptr), ItemCount(0), PathLengths(nullptr), Lookup(nullptr), LookupMask(0), LookupPaths(nullptr)
+      Thread(nullptr), ServingSlot(-1), ServingReader(nullptr), Progress(), WorkerEnded(false), ItemCount(0),
+      PathLengths(nullptr), Lookup(nullptr), LookupMask(0), LookupPaths(nullptr)
 {
+    Platform::WaitCounterInit(Progress);
+    LoaderLock.Initialize();
 }
 
 FImgFileSystem::~FImgFileSystem()
 {
-    ExitRequested = 1;
-    if (Thread) {
-        if (!ThreadRunning)
-            Platform::ThreadResume(Thread);
-        Platform::ThreadWaitForEnd(Thread, Platform::GInfiniteWait);
-        Thread = nullptr;
-    }
+    // The worker finishes the chunk it reads and ends; no request is served afterwards.
+    WaitForWoringThread();
+    UnbindAllAsyncReaders();
     ReleaseDirectory();
     appProfileClose();
+    NotifyQueue.RemoveAll(1);
+    RequestQueue.RemoveAll(1);
+    Platform::WaitCounterDelete(Progress);
 }
 
 void FImgFileSystem::ReleaseDirectory()
@@ -135,19 +139,6 @@ int FImgFileSystem::InitializeAsyncThread()
     return Thread ? 1 : 0;
 }
 
-tvULong FImgFileSystem::AsyncThreadProc(void* Argument)
-{
-    FImgFileSystem* FileSystem = static_cast<FImgFileSystem*>(Argument);
-    while (!FileSystem->ExitRequested) {
-        // Nothing is queued yet: the worker sleeps until it is woken, at the latest to end.
-        FileSystem->ThreadRunning = 0;
-        if (!Platform::ThreadSuspendSelf())
-            break;
-        FileSystem->ThreadRunning = 1;
-    }
-    return 0;
-}
-
 int FImgFileSystem::ComputePrefixLength(const tvWChar* DataRootDir)
 {
     char Root[GImgPathCapacity];
@@ -200,8 +191,12 @@ _diFileItem* FImgFileSystem::SearchFileInChain(const tvWChar* Path)
 
 FFileReader* FImgFileSystem::CreateReader(const tvWChar* Path)
 {
-    if (_diFileItem* Item = SearchFileFromHash(Path))
-        return new FImgFileReaderSync(&Loader, Item);
+    if (_diFileItem* Item = SearchFileFromHash(Path)) {
+        FImgFileReaderSync* Reader = new FImgFileReaderSync(&Loader, Item);
+        if (Reader)
+            Reader->SetLoaderLock(&LoaderLock);
+        return Reader;
+    }
     if (!Path)
         return nullptr;
     FRawFileReaderSync* Reader = new FRawFileReaderSync(FString(Path));
@@ -209,6 +204,26 @@ FFileReader* FImgFileSystem::CreateReader(const tvWChar* Path)
         delete Reader;
         Reader = nullptr;
     }
+    return Reader;
+}
+
+FFileAsyncReader* FImgFileSystem::CreateAsyncReader(const tvWChar* Path)
+{
+    if (_diFileItem* Item = SearchFileFromHash(Path)) {
+        FImgFileReaderAsync* Reader = new FImgFileReaderAsync(Item);
+        if (Reader)
+            BindAsyncReader(Reader);
+        return Reader;
+    }
+    if (!Path)
+        return nullptr;
+    FRawFileReaderAsync* Reader = new FRawFileReaderAsync;
+    if (Reader && !Reader->Initialize(FString(Path))) {
+        delete Reader;
+        return nullptr;
+    }
+    if (Reader)
+        BindAsyncReader(Reader);
     return Reader;
 }
 
