@@ -22,14 +22,14 @@ inline bool IsSeparator(char C) { return C == '\\' || (C == '/' && Platform::Sla
 
 inline char UpperAnsi(char C) { return (C >= 'a' && C <= 'z') ? char(C - 32) : C; }
 
-// Path as upper-cased ANSI text of at most GImgPathCapacity bytes with its terminator; false
-// when it does not convert or fit. ASCII text is narrowed directly: every ANSI code page the
-// library serves keeps ASCII as it is. With SlashToBackslash, '/' becomes '\'.
-bool ToUpperAnsi(const tvWChar* Path, char (&Out)[GImgPathCapacity], int& Length, bool SlashToBackslash = false)
+// Path as upper-cased ANSI text in Out, at most Capacity bytes with its terminator; false when
+// it does not convert or fit. ASCII text is narrowed directly: every ANSI code page the library
+// serves keeps ASCII as it is. With SlashToBackslash, '/' becomes '\'.
+bool ToUpperAnsi(const tvWChar* Path, char* Out, int Capacity, int& Length, bool SlashToBackslash = false)
 {
     int i = 0;
     for (; Path[i] && Path[i] < 0x80; ++i) {
-        if (i >= GImgPathCapacity - 1)
+        if (i >= Capacity - 1)
             return false;
         const char C = UpperAnsi(char(Path[i]));
         Out[i] = (SlashToBackslash && C == '/') ? '\\' : C;
@@ -39,7 +39,7 @@ bool ToUpperAnsi(const tvWChar* Path, char (&Out)[GImgPathCapacity], int& Length
         Length = i;
         return true;
     }
-    if (appUnicodeToAnsi(Out, Path, GImgPathCapacity) == 0)
+    if (appUnicodeToAnsi(Out, Path, Capacity) == 0)
         return false;
     for (i = 0; Out[i]; ++i) {
         const char C = UpperAnsi(Out[i]);
@@ -143,7 +143,7 @@ int FImgFileSystem::ComputePrefixLength(const tvWChar* DataRootDir)
 {
     char Root[GImgPathCapacity];
     int Length = 0;
-    if (!DataRootDir || !ToUpperAnsi(DataRootDir, Root, Length))
+    if (!DataRootDir || !ToUpperAnsi(DataRootDir, Root, GImgPathCapacity, Length))
         return 0;
     for (int i = Length - 2; i >= 0; --i)
         if (IsSeparator(Root[i]))
@@ -153,10 +153,28 @@ int FImgFileSystem::ComputePrefixLength(const tvWChar* DataRootDir)
 
 bool FImgFileSystem::MakeKey(const tvWChar* Path, char (&Query)[GImgPathCapacity], int& KeyStart, int& KeyLength) const
 {
-    // The slashes of the stripped prefix become backslashes as well; those are never compared.
+    if (!Path || !*Path || !HashTable)
+        return false;
+    const bool Slash = Platform::SlashIsSeparator();
+    // The stripped prefix is never compared: when it is ASCII it takes exactly PrefixLength
+    // bytes, so only the rest is converted, into a buffer that leaves the prefix's room.
+    int Ascii = 0;
+    while (Ascii < PrefixLength && Path[Ascii] && Path[Ascii] < 0x80)
+        ++Ascii;
+    if (Ascii == PrefixLength) {
+        int Length = 0;
+        if (!ToUpperAnsi(Path + PrefixLength, Query, GImgPathCapacity - PrefixLength, Length, Slash))
+            return false;
+        KeyStart = 0;
+        KeyLength = Length;
+        return true;
+    }
+    if (!Path[Ascii])
+        return false;  // shorter than the prefix
+    // A prefix with other characters: the whole path is converted and the prefix's bytes
+    // stripped.
     int Length = 0;
-    if (!Path || !*Path || !HashTable || !ToUpperAnsi(Path, Query, Length, Platform::SlashIsSeparator()) ||
-        Length < PrefixLength)
+    if (!ToUpperAnsi(Path, Query, GImgPathCapacity, Length, Slash) || Length < PrefixLength)
         return false;
     KeyStart = PrefixLength;
     KeyLength = Length - PrefixLength;
