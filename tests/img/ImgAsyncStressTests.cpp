@@ -8,6 +8,7 @@
 using Tolvane::tvWChar;
 #include "support/WideText.h"
 
+#include <algorithm>
 #include <atomic>
 #include <random>
 #include <thread>

@@ -5,7 +5,9 @@
 using Tolvane::tvWChar;
 #include "support/WideText.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <thread>
 
