@@ -11,10 +11,13 @@
 #include "tvCore/img/tvImgFileSystem.h"
 #include "tvCore/img/tvImgAsyncReaders.h"
 #include "tvCore/img/tvImgReaders.h"
+#include "img/tvImgWorkerHooks.h"
 #include "platform/tvPlatformThread.h"
 #include "platform/tvPlatformWaitCounter.h"
 
 namespace Tolvane {
+
+std::atomic<FImgWorkerHook> GImgWorkerGoingIdle{nullptr};
 
 READREQUEST::READREQUEST()
     : Buffer(nullptr), Loader(nullptr), Requester(nullptr), Start(0), Current(0), Size(0), Remaining(0), Item(nullptr),
@@ -194,6 +197,8 @@ void FImgFileSystem::ServeRequests()
             // resumes the worker, and a resume given before it suspends is kept.
             ThreadRunning = 0;
             AsyncLock.Unlock();
+            if (FImgWorkerHook Hook = GImgWorkerGoingIdle.load(std::memory_order_acquire))
+                Hook();
             if (!Platform::ThreadSuspendSelf()) {
                 AsyncLock.Lock();
                 break;

@@ -1,6 +1,7 @@
 // Asynchronous reads: request slots and handles, the worker's chunks, completions delivered by
 // Tick, SyncRead, and what happens to requests whose reader, buffer or file system goes away.
 #include "img/ImgTestSupport.h"
+#include "img/tvImgWorkerHooks.h"
 
 using Tolvane::tvWChar;
 #include "support/WideText.h"
@@ -404,4 +405,62 @@ TEST(ImgAsync, DestroyingTheFileSystemWithRequestsPendingEndsTheWorkerCleanly)
     Archive.reset();
     Loose.reset();
     EXPECT_TRUE(GDeliveries.empty());
+}
+
+namespace {
+std::atomic<int> GIdleWindows{0};
+std::atomic<bool> GSentInWindow{false};
+// Holds the worker in its window between going idle and suspending until a request was sent.
+void HoldWorkerBeforeSuspending()
+{
+    ++GIdleWindows;
+    for (int i = 0; i < 2000 && !GSentInWindow; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+} // namespace
+
+TEST(ImgAsync, ARequestSentAsTheWorkerGoesIdleIsServedAtOnce)
+{
+    FAsyncArchive A;
+    ASSERT_NE(A.FileSystem, nullptr);
+    auto Reader = A.Open(TVTEXT("Second.bin"));
+    auto& Async = static_cast<FImgFileReaderAsync&>(*Reader);
+    unsigned char Bytes[2] = {};
+    GIdleWindows = 0;
+    GSentInWindow = false;
+    GImgWorkerGoingIdle = &HoldWorkerBeforeSuspending;
+    // The first request wakes the worker; once it is done the worker goes idle and stops in
+    // the window, where the second request is sent. Nothing follows it, so a worker that slept
+    // through it would never serve it: the poll gives up after 10 seconds.
+    const tvULong First = Reader->SendReadRequest(&Bytes[0], 1, nullptr, 0);
+    Reader->WaitForRequest(First);
+    while (GIdleWindows == 0)
+        std::this_thread::yield();
+    const tvULong Second = Reader->SendReadRequest(&Bytes[1], 1, nullptr, 0);
+    GSentInWindow = true;
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (Reader->GetRequestReadSize(Second) != 1 && std::chrono::steady_clock::now() < Deadline)
+        std::this_thread::yield();
+    EXPECT_EQ(Reader->GetRequestReadSize(Second), 1u);
+    GImgWorkerGoingIdle = nullptr;
+    EXPECT_EQ(Bytes[0], A.Second[0]);
+    EXPECT_EQ(Bytes[1], A.Second[1]);
+    EXPECT_EQ(Reader->DestroyRequest(First), 1);
+    EXPECT_EQ(Reader->DestroyRequest(Second), 1);
+
+    // Many times over without the hook, the moment of sending moving across the window.
+    for (int i = 0; i < 3000; ++i) {
+        unsigned char Byte = 0;
+        Async.SetCurrentPos(tvULong(i) % GItemSize);
+        const tvULong Handle = Reader->SendReadRequest(&Byte, 1, nullptr, 0);
+        ASSERT_EQ(Handle, 0u);
+        const auto Until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (Reader->GetRequestReadSize(Handle) != 1 && std::chrono::steady_clock::now() < Until)
+            std::this_thread::yield();
+        ASSERT_EQ(Reader->GetRequestReadSize(Handle), 1u) << "request " << i << " was not served";
+        EXPECT_EQ(Byte, A.Second[std::size_t(i) % GItemSize]);
+        EXPECT_EQ(Reader->DestroyRequest(Handle), 1);
+        for (volatile int Spin = 0; Spin < i % 200; Spin = Spin + 1) {
+        }
+    }
 }
