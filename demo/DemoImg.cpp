@@ -5,6 +5,7 @@
 
 #include "DemoSections.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
