@@ -53,7 +53,7 @@ bool ToUpperAnsi(const tvWChar* Path, char* Out, int Capacity, int& Length, bool
 
 FImgFileSystem::FImgFileSystem()
     : ThreadRunning(0), ExitRequested(0), HashTable(nullptr), Items(nullptr), Names(nullptr), PrefixLength(0),
-      Thread(nullptr), ServingSlot(-1), ServingReader(nullptr), Progress(), WorkerEnded(false), ItemCount(0),
+      Thread(nullptr), ServingSlot(-1), ServingReader(nullptr), ChunkWaiters(0), Progress(), WorkerEnded(false), ItemCount(0),
       PathLengths(nullptr), Lookup(nullptr), LookupMask(0), LookupPaths(nullptr)
 {
     Platform::WaitCounterInit(Progress);

@@ -51,8 +51,10 @@ void FImgFileSystem::WaitForProgress()
 
 void FImgFileSystem::WaitForServedChunk(int Index, const FFileAsyncReader* Reader)
 {
+    ++ChunkWaiters;
     while (ServingSlot >= 0 && (ServingSlot == Index || (Reader && ServingReader == Reader)))
         WaitForProgress();
+    --ChunkWaiters;
 }
 
 tvULong FImgFileSystem::SendRequest(READREQUEST Request)
@@ -271,9 +273,12 @@ bool FImgFileSystem::ServeChunk(int Index, FImgFileReaderSync& ArchiveReader, FR
             NotifyQueue.AddItem(Slot);
         Slot.Notified = 1;
     }
+    // Waiters are woken only when there is something for them: a finished request, or the
+    // end of the chunk someone waits for (not after every chunk of a long request).
+    if (Slot.Remaining == 0 || ChunkWaiters > 0)
+        Platform::WaitCounterAdvance(Progress);
     ServingSlot = -1;
     ServingReader = nullptr;
-    Platform::WaitCounterAdvance(Progress);
     return true;
 }
 

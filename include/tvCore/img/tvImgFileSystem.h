@@ -215,8 +215,10 @@ protected:
     const FFileAsyncReader* ServingReader;
     // The asynchronous readers tied to this file system. Under the async lock.
     TArray<FFileAsyncReader*> AsyncReaders;
-    // Advanced (under the async lock) whenever the worker finishes a chunk or ends; waiters
-    // wait on it to change.
+    // Threads waiting for the chunk being read to end. Under the async lock.
+    int ChunkWaiters;
+    // Advanced (under the async lock) when a request finishes or is destroyed, when a chunk
+    // ends that a thread waits for, and when the worker ends; waiters wait on it to change.
     alignas(8) unsigned char Progress[128];
     bool WorkerEnded;  // under the async lock
     FAsyncLock LoaderLock;
