@@ -24,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/WideText.h"
+
 using namespace Tolvane;
 
 namespace {
@@ -34,7 +36,7 @@ constexpr tvULong GSmallBlock = 4096;
 
 struct FAsyncBenchArchive {
     std::string Root;
-    std::u16string ItemPath;
+    WideText ItemPath;
     std::unique_ptr<FImgFileSystem> FileSystem;
 
     FAsyncBenchArchive()
@@ -46,19 +48,19 @@ struct FAsyncBenchArchive {
         std::filesystem::current_path(Root);
         std::filesystem::create_directories(Root + "/Data/Engine");
         std::ofstream(Root + "/Data/Engine/Engine.ini") << "[Data]\nImg=Pack.img\n";
-        const std::u16string Data = std::filesystem::path(Root + "/Data/").u16string();
+        const WideText Data = PathText(Root + "/Data/");
         std::vector<unsigned char> Bytes(GItemSize);
         for (tvULong i = 0; i < GItemSize; ++i)
             Bytes[i] = static_cast<unsigned char>(i * 7 + (i >> 12));
         FImgArchiveWriter Writer;
-        Writer.AddFile(u"Data/Item.bin", Bytes.data(), GItemSize);
-        if (!Writer.Save((Data + u"Pack.img").c_str()))
+        Writer.AddFile(TVTEXT("Data/Item.bin"), Bytes.data(), GItemSize);
+        if (!Writer.Save((Data + TVTEXT("Pack.img")).c_str()))
             std::abort();
         FileSystem.reset(new FImgFileSystem);
         FileSystem->SetDataRootDir(Data.c_str());
         if (FileSystem->Initialize() != 1)
             std::abort();
-        ItemPath = Data + u"Item.bin";
+        ItemPath = Data + TVTEXT("Item.bin");
     }
     ~FAsyncBenchArchive()
     {

@@ -82,7 +82,7 @@ void DemoImg()
 
         // Asynchronously: the request is queued, the worker reads it, and the host's frame loop
         // calls Tick, which delivers the callback on this thread.
-        if (FFileAsyncReader* Reader = FileSystem.CreateAsyncReader((DataRoot + u"models/hero.msh").c_str())) {
+        if (FFileAsyncReader* Reader = FileSystem.CreateAsyncReader((DataRoot + TVTEXT("models/hero.msh")).c_str())) {
             const tvULong Handle = Reader->SendReadRequest(GHeroMesh, tvULong(Reader->GetSize()), &OnHeroRead, 42);
             int Frames = 0;
             for (; !GHeroDelivered && Handle != GReadRequestRefused && Frames < 1000; ++Frames) {

@@ -5,7 +5,6 @@
 // Meant to run clean under the thread and address sanitizers as well.
 #include "img/ImgTestSupport.h"
 
-using Tolvane::tvWChar;
 #include "support/WideText.h"
 
 #include <algorithm>

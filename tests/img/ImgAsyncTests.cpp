@@ -2,8 +2,6 @@
 // Tick, SyncRead, and what happens to requests whose reader, buffer or file system goes away.
 #include "img/ImgTestSupport.h"
 #include "img/tvImgWorkerHooks.h"
-
-using Tolvane::tvWChar;
 #include "support/WideText.h"
 
 #include <algorithm>

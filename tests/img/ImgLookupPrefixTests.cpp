@@ -3,7 +3,6 @@
 // queries at the 260-byte bound of a whole path.
 #include "img/ImgTestSupport.h"
 
-using Tolvane::tvWChar;
 #include "support/WideText.h"
 
 using namespace Tolvane;
@@ -21,7 +20,7 @@ TEST(ImgLookup, OnlyTheWholeQueryCountsAgainstThePathBound)
         SCOPED_TRACE(Root.Name);
         FTempFolder Folder;
         ImgTest::FCurrentDirectory Current(Folder.Native());
-        const std::filesystem::path Parent = std::filesystem::path(Folder.Native()) / std::u16string(Root.Parent.begin(), Root.Parent.end());
+        const std::filesystem::path Parent = std::filesystem::path(Folder.Native()) / std::filesystem::path(Root.Parent);
         std::filesystem::create_directories(Parent / "Data" / "Engine");
         std::ofstream(Parent / "Data" / "Engine" / "Engine.ini") << "[Data]\r\nImg=Pack.img\r\n";
         const WideText DataRoot = WideText(Folder.Path().c_str()) + Root.Parent + TVTEXT("/Data/");
