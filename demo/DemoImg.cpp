@@ -1,17 +1,35 @@
 // Demo section: an IMG archive made with the archive writer under a data root in a temporary
 // folder, the Engine.ini that names it, and a file system that serves an item from it and a
-// loose file beside it.
+// loose file beside it, and an item read asynchronously with its callback delivered by Tick.
 #include <tvCore/tvCore.h>
 
 #include "DemoSections.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 using namespace Tolvane;
+
+namespace {
+
+// The completion of the asynchronous read: called by Tick on the host's thread.
+char GHeroMesh[16];
+int GHeroDelivered = 0;
+tvULong OnHeroRead(READREQUEST Request)
+{
+    std::printf("  callback from Tick: %lu bytes from position %lu, user data %ld: \"%.*s\"\n",
+                static_cast<unsigned long>(Request.Size), static_cast<unsigned long>(Request.Start),
+                static_cast<long>(Request.UserData), int(Request.Size), static_cast<const char*>(Request.Buffer));
+    GHeroDelivered = 1;
+    return 0;
+}
+
+} // namespace
 
 void DemoImg()
 {
@@ -61,6 +79,22 @@ void DemoImg()
             delete Reader;
         }
         DemoCheck(std::string(Loose) == "a loose file", "loose file read beside the archive");
+
+        // Asynchronously: the request is queued, the worker reads it, and the host's frame loop
+        // calls Tick, which delivers the callback on this thread.
+        if (FFileAsyncReader* Reader = FileSystem.CreateAsyncReader((DataRoot + TVTEXT("models/hero.msh")).c_str())) {
+            const tvULong Handle = Reader->SendReadRequest(GHeroMesh, tvULong(Reader->GetSize()), &OnHeroRead, 42);
+            int Frames = 0;
+            for (; !GHeroDelivered && Handle != GReadRequestRefused && Frames < 1000; ++Frames) {
+                FileSystem.Tick();
+                if (!GHeroDelivered)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            std::printf("  delivered after %d frame(s)\n", Frames);
+            Reader->DestroyRequest(Handle);
+            delete Reader;
+        }
+        DemoCheck(GHeroDelivered == 1 && std::string(GHeroMesh) == "mesh", "item read asynchronously, callback by Tick");
     }
     std::ifstream Profile(Root + "/game.profile");
     std::string First;

@@ -4,6 +4,7 @@
 #include "base/tvPrelude.h"
 #include "tvCore/img/tvImgFileSystem.h"
 #include "tvCore/img/tvImgReaders.h"
+#include "tvCore/img/tvImgAsyncReaders.h"
 #include "tvCore/core/strings/tvCharConversion.h"
 #include "tvCore/core/tvGlobals.h"
 #include "tvCore/core/tvMalloc.h"
@@ -11,6 +12,7 @@
 #include "platform/tvPlatformPathRules.h"
 #include "platform/tvPlatformProfile.h"
 #include "platform/tvPlatformThread.h"
+#include "platform/tvPlatformWaitCounter.h"
 
 namespace Tolvane {
 
@@ -20,14 +22,14 @@ inline bool IsSeparator(char C) { return C == '\\' || (C == '/' && Platform::Sla
 
 inline char UpperAnsi(char C) { return (C >= 'a' && C <= 'z') ? char(C - 32) : C; }
 
-// Path as upper-cased ANSI text of at most GImgPathCapacity bytes with its terminator; false
-// when it does not convert or fit. ASCII text is narrowed directly: every ANSI code page the
-// library serves keeps ASCII as it is. With SlashToBackslash, '/' becomes '\'.
-bool ToUpperAnsi(const tvWChar* Path, char (&Out)[GImgPathCapacity], int& Length, bool SlashToBackslash = false)
+// Path as upper-cased ANSI text in Out, at most Capacity bytes with its terminator; false when
+// it does not convert or fit. ASCII text is narrowed directly: every ANSI code page the library
+// serves keeps ASCII as it is. With SlashToBackslash, '/' becomes '\'.
+bool ToUpperAnsi(const tvWChar* Path, char* Out, int Capacity, int& Length, bool SlashToBackslash = false)
 {
     int i = 0;
     for (; Path[i] && Path[i] < 0x80; ++i) {
-        if (i >= GImgPathCapacity - 1)
+        if (i >= Capacity - 1)
             return false;
         const char C = UpperAnsi(char(Path[i]));
         Out[i] = (SlashToBackslash && C == '/') ? '\\' : C;
@@ -37,7 +39,7 @@ bool ToUpperAnsi(const tvWChar* Path, char (&Out)[GImgPathCapacity], int& Length
         Length = i;
         return true;
     }
-    if (appUnicodeToAnsi(Out, Path, GImgPathCapacity) == 0)
+    if (appUnicodeToAnsi(Out, Path, Capacity) == 0)
         return false;
     for (i = 0; Out[i]; ++i) {
         const char C = UpperAnsi(Out[i]);
@@ -51,21 +53,23 @@ bool ToUpperAnsi(const tvWChar* Path, char (&Out)[GImgPathCapacity], int& Length
 
 FImgFileSystem::FImgFileSystem()
     : ThreadRunning(0), ExitRequested(0), HashTable(nullptr), Items(nullptr), Names(nullptr), PrefixLength(0),
-      Thread(nullptr), ItemCount(0), PathLengths(nullptr), Lookup(nullptr), LookupMask(0), LookupPaths(nullptr)
+      Thread(nullptr), ServingSlot(-1), ServingReader(nullptr), ChunkWaiters(0), Progress(), WorkerEnded(false), ItemCount(0),
+      PathLengths(nullptr), Lookup(nullptr), LookupMask(0), LookupPaths(nullptr)
 {
+    Platform::WaitCounterInit(Progress);
+    LoaderLock.Initialize();
 }
 
 FImgFileSystem::~FImgFileSystem()
 {
-    ExitRequested = 1;
-    if (Thread) {
-        if (!ThreadRunning)
-            Platform::ThreadResume(Thread);
-        Platform::ThreadWaitForEnd(Thread, Platform::GInfiniteWait);
-        Thread = nullptr;
-    }
+    // The worker finishes the chunk it reads and ends; no request is served afterwards.
+    WaitForWoringThread();
+    UnbindAllAsyncReaders();
     ReleaseDirectory();
     appProfileClose();
+    NotifyQueue.RemoveAll(1);
+    RequestQueue.RemoveAll(1);
+    Platform::WaitCounterDelete(Progress);
 }
 
 void FImgFileSystem::ReleaseDirectory()
@@ -147,24 +151,11 @@ int FImgFileSystem::InitializeAsyncThread()
     return Thread ? 1 : 0;
 }
 
-tvULong FImgFileSystem::AsyncThreadProc(void* Argument)
-{
-    FImgFileSystem* FileSystem = static_cast<FImgFileSystem*>(Argument);
-    while (!FileSystem->ExitRequested) {
-        // Nothing is queued yet: the worker sleeps until it is woken, at the latest to end.
-        FileSystem->ThreadRunning = 0;
-        if (!Platform::ThreadSuspendSelf())
-            break;
-        FileSystem->ThreadRunning = 1;
-    }
-    return 0;
-}
-
 int FImgFileSystem::ComputePrefixLength(const tvWChar* DataRootDir)
 {
     char Root[GImgPathCapacity];
     int Length = 0;
-    if (!DataRootDir || !ToUpperAnsi(DataRootDir, Root, Length))
+    if (!DataRootDir || !ToUpperAnsi(DataRootDir, Root, GImgPathCapacity, Length))
         return 0;
     for (int i = Length - 2; i >= 0; --i)
         if (IsSeparator(Root[i]))
@@ -174,10 +165,28 @@ int FImgFileSystem::ComputePrefixLength(const tvWChar* DataRootDir)
 
 bool FImgFileSystem::MakeKey(const tvWChar* Path, char (&Query)[GImgPathCapacity], int& KeyStart, int& KeyLength) const
 {
-    // The slashes of the stripped prefix become backslashes as well; those are never compared.
+    if (!Path || !*Path || !HashTable)
+        return false;
+    const bool Slash = Platform::SlashIsSeparator();
+    // The stripped prefix is never compared: when it is ASCII it takes exactly PrefixLength
+    // bytes, so only the rest is converted, into a buffer that leaves the prefix's room.
+    int Ascii = 0;
+    while (Ascii < PrefixLength && Path[Ascii] && Path[Ascii] < 0x80)
+        ++Ascii;
+    if (Ascii == PrefixLength) {
+        int Length = 0;
+        if (!ToUpperAnsi(Path + PrefixLength, Query, GImgPathCapacity - PrefixLength, Length, Slash))
+            return false;
+        KeyStart = 0;
+        KeyLength = Length;
+        return true;
+    }
+    if (!Path[Ascii])
+        return false;  // shorter than the prefix
+    // A prefix with other characters: the whole path is converted and the prefix's bytes
+    // stripped.
     int Length = 0;
-    if (!Path || !*Path || !HashTable || !ToUpperAnsi(Path, Query, Length, Platform::SlashIsSeparator()) ||
-        Length < PrefixLength)
+    if (!ToUpperAnsi(Path, Query, GImgPathCapacity, Length, Slash) || Length < PrefixLength)
         return false;
     KeyStart = PrefixLength;
     KeyLength = Length - PrefixLength;
@@ -212,8 +221,12 @@ _diFileItem* FImgFileSystem::SearchFileInChain(const tvWChar* Path)
 
 FFileReader* FImgFileSystem::CreateReader(const tvWChar* Path)
 {
-    if (_diFileItem* Item = SearchFileFromHash(Path))
-        return new FImgFileReaderSync(&Loader, Item);
+    if (_diFileItem* Item = SearchFileFromHash(Path)) {
+        FImgFileReaderSync* Reader = new FImgFileReaderSync(&Loader, Item);
+        if (Reader)
+            Reader->SetLoaderLock(&LoaderLock);
+        return Reader;
+    }
     if (!Path)
         return nullptr;
     FRawFileReaderSync* Reader = new FRawFileReaderSync(FString(Path));
@@ -221,6 +234,26 @@ FFileReader* FImgFileSystem::CreateReader(const tvWChar* Path)
         delete Reader;
         Reader = nullptr;
     }
+    return Reader;
+}
+
+FFileAsyncReader* FImgFileSystem::CreateAsyncReader(const tvWChar* Path)
+{
+    if (_diFileItem* Item = SearchFileFromHash(Path)) {
+        FImgFileReaderAsync* Reader = new FImgFileReaderAsync(Item);
+        if (Reader)
+            BindAsyncReader(Reader);
+        return Reader;
+    }
+    if (!Path)
+        return nullptr;
+    FRawFileReaderAsync* Reader = new FRawFileReaderAsync;
+    if (Reader && !Reader->Initialize(FString(Path))) {
+        delete Reader;
+        return nullptr;
+    }
+    if (Reader)
+        BindAsyncReader(Reader);
     return Reader;
 }
 

@@ -29,10 +29,12 @@ tvULong TakeFromCache(const unsigned char* Cache, tvULong CacheStart, tvULong Ca
 
 // --- FImgFileReaderSync -----------------------------------------------------------------------
 
-FImgFileReaderSync::FImgFileReaderSync() : Loader(nullptr), Item(nullptr), AttachedReader(nullptr) {}
+FImgFileReaderSync::FImgFileReaderSync() : Loader(nullptr), Item(nullptr), AttachedReader(nullptr), LoaderLock(nullptr)
+{
+}
 
 FImgFileReaderSync::FImgFileReaderSync(FImgLoader* InLoader, _diFileItem* InItem)
-    : Loader(InLoader), Item(InItem), AttachedReader(nullptr)
+    : Loader(InLoader), Item(InItem), AttachedReader(nullptr), LoaderLock(nullptr)
 {
     Cache = NewCache();
 }
@@ -61,6 +63,10 @@ int FImgFileReaderSync::Read(void* Data, tvULong Length)
     if (Length == 0)
         return static_cast<int>(Asked);
 
+    // The loader's cursor and window are shared: the seek, both reads and the profile lines
+    // belong together.
+    if (LoaderLock)
+        LoaderLock->Lock();
     const tvULong ArchiveOffset = Item->Offset + CurrentPos;
     Loader->SeekFile(ArchiveOffset, SEEK_FromBegin);
     appProfileBegin(Item, ArchiveOffset, Length);
@@ -72,6 +78,8 @@ int FImgFileReaderSync::Read(void* Data, tvULong Length)
         Loader->Read(Cache, CacheSize);
     }
     appProfileEnd(Item);
+    if (LoaderLock)
+        LoaderLock->Unlock();
     return static_cast<int>(Asked);
 }
 
@@ -196,30 +204,5 @@ void FRawFileReaderSync::Detach()
         AttachedReader = nullptr;
     }
 }
-
-// --- Asynchronous readers: what the synchronous ones borrow ----------------------------------
-
-FImgFileReaderAsync::FImgFileReaderAsync(_diFileItem* InItem) : Item(InItem), Position(0) { Cache = NewCache(); }
-
-FImgFileReaderAsync::~FImgFileReaderAsync() = default;
-
-int FImgFileReaderAsync::GetSize() { return Item ? static_cast<int>(Item->Size) : 0; }
-
-FRawFileReaderAsync::FRawFileReaderAsync() : Loader(nullptr) {}
-
-FRawFileReaderAsync::~FRawFileReaderAsync() { delete Loader; }
-
-int FRawFileReaderAsync::Initialize(FString Path)
-{
-    if (!Loader)
-        Loader = new FImgLoaderSync;
-    if (!Loader || !Loader->Initialize(Path))
-        return 0;
-    if (!Cache)
-        Cache = NewCache();
-    return Cache ? 1 : 0;
-}
-
-int FRawFileReaderAsync::GetSize() { return Loader ? static_cast<int>(Loader->GetLength()) : 0; }
 
 } // namespace Tolvane

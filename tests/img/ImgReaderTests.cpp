@@ -147,8 +147,8 @@ TEST(ImgReaders, WriterReplacesReadOnlyFilesWhole)
 }
 
 namespace {
-// The asynchronous readers' request operations join with the worker's service; these stand-ins
-// make them whole so the borrowing can be tested now.
+// Stand-ins for the asynchronous readers' request operations keep the borrowing apart from the
+// worker: nothing here is read through a request.
 template <class Base>
 class FStubAsync : public Base {
 public:

@@ -6,12 +6,17 @@
 #pragma once
 
 #include "tvCore/core/files/tvFileManager.h"
+#include "tvCore/core/files/tvFileArchive.h"
+#include "tvCore/core/strings/tvArray.h"
 #include "tvCore/core/tvAsyncLock.h"
 #include "tvCore/img/tvImgLoader.h"
 
 #include <atomic>
 
 namespace Tolvane {
+
+class FImgFileReaderSync;
+class FRawFileReaderSync;
 
 // One item of the archive's directory in memory (48 bytes on disk). Indices of the stored
 // record are turned into references when the archive is loaded; 0 becomes null.
@@ -48,6 +53,40 @@ TVCORE_API void diHash(const char* Path, int* A, int* B);
 // belongs to the calling thread and is overwritten by its next call; "" for a null item.
 TVCORE_API const char* diGetFullPath(const _diFileItem* Item, int LeadingRoot);
 
+// One asynchronous read request: a slot of the file system's request queue, and the record a
+// completion callback receives a copy of.
+struct TVCORE_API READREQUEST {
+    void* Buffer;                  // destination of the data
+    FImgLoader* Loader;            // loose-file requests: the reader's loader; archive requests: null
+    FFileAsyncReader* Requester;   // the reader that sent the request
+    tvULong Start;                 // the reader's position when the request was sent
+    tvULong Current;               // next position to read
+    tvULong Size;                  // bytes requested
+    tvULong Remaining;             // bytes not read yet
+    _diFileItem* Item;             // archive requests: the item; loose-file requests: null
+    FReadRequestCallback Callback; // called from Tick with a copy of the finished request, or null
+    tvULong Type;                  // GReadRequestArchive or GReadRequestLooseFile
+    tvLong Reserved;               // always 0
+    int Free;                      // 1: the slot holds no live request
+    int Notified;                  // 1: the completion has been queued for Tick
+    tvLong UserData;               // the caller's value, passed through
+
+    // An empty slot: free and notified, no loader.
+    READREQUEST();
+};
+
+// READREQUEST::Type.
+constexpr tvULong GReadRequestArchive = 1;
+constexpr tvULong GReadRequestLooseFile = 2;
+// The handle of a refused request.
+constexpr tvULong GReadRequestRefused = 0xFFFFFFFFu;
+// The worker reads at most this many bytes of one request before it turns to the next.
+constexpr tvULong GReadRequestChunk = 16384;
+
+// New request slots are zeroed and then constructed as empty slots.
+template <>
+struct TArrayElementTraits<READREQUEST> : TArrayConstructedElements<READREQUEST> {};
+
 class TVCORE_API FImgFileSystem : public FFileManager {
 public:
     FImgFileSystem();
@@ -61,6 +100,13 @@ public:
     // Always a loose-file writer; null when the file cannot be created. The archive is never
     // written.
     FFileWriter* CreateWriter(const tvWChar* Path) override;
+    // An item of the archive: an asynchronous archive reader at position 0 with its 1024-byte
+    // cache. Otherwise an asynchronous reader of the loose file Path; null when that cannot be
+    // opened. The reader sends its requests to this file system.
+    FFileAsyncReader* CreateAsyncReader(const tvWChar* Path) override;
+    // Delivers the finished requests' callbacks on the calling thread, in completion order,
+    // each with a copy of the finished record.
+    void Tick() override;
     // Loads the archive named in the data root's Engine/Engine.ini, creates the worker thread
     // suspended and starts the read profile. 1 on success; 0 when the setting is missing, the
     // archive cannot be opened or is malformed (nothing of it is kept then), or the thread
@@ -105,15 +151,63 @@ public:
     // root's own last character, 0 when there is none.
     static int ComputePrefixLength(const tvWChar* DataRootDir);
 
-    // The worker's entry; its argument is the file system. The request service joins it with
-    // the asynchronous readers; until then the worker only waits to be ended.
+    // --- Asynchronous requests ------------------------------------------------------------------
+    // Handles are slot indices of the request queue; the lowest free slot is reused first.
+    // Queues Request (current = start, remaining = size, live and not notified) and wakes the
+    // worker when it sleeps. Returns the handle; GReadRequestRefused when memory for the slot
+    // is refused.
+    tvULong SendRequest(READREQUEST Request);
+    // Appends a copy of Request to the notification queue that Tick delivers.
+    void SendNotify(READREQUEST Request);
+    // Frees the request's slot: 1, or 0 when it was free already or Handle is no slot. A
+    // pending request is read no further; when the worker is reading a chunk of it right now,
+    // this waits for that chunk, so the buffer may be released as soon as this returns.
+    int DestroyRequest(tvULong Handle);
+    // Bytes read so far (size - remaining); 0 for a free slot or a handle that is no slot.
+    tvULong GetRequestReadSize(tvULong Handle);
+    // Returns when the request has been read whole, its slot is freed, or Handle is no slot.
+    // Woken by the worker when a request finishes: no polling delay.
+    void WaitForRequest(tvULong Handle);
+    // Ends the worker and waits until it has ended (it finishes the chunk it is reading). For
+    // shutdown: no request is served afterwards.
+    void WaitForWoringThread();
+    // Requests in the queue, free slots included, and completions waiting for Tick.
+    int GetRequestSlotCount();
+    int GetPendingNotifyCount();
+
+    // The lock that serialises the shared archive loader between the callers' archive readers
+    // and the worker (CreateReader's readers take it around each use of the loader).
+    FAsyncLock* GetLoaderLock() { return &LoaderLock; }
+
+    // The worker's entry; its argument is the file system.
     static tvULong AsyncThreadProc(void* FileSystem);
+    // Ties one of the two asynchronous readers to this file system (untying it from another
+    // first), or unties it: its live requests are dropped (their slots freed; a chunk being
+    // read into it is waited for). The destructor unties every reader still tied, which then
+    // refuses requests.
+    void BindAsyncReader(FFileAsyncReader* Reader);
+    void UnbindAsyncReader(FFileAsyncReader* Reader);
 
 protected:
     // Loads the directory of the archive at Path; 1, or 0 with nothing kept.
     int LoadArchive(const FString& Path);
     // Frees the directory blocks.
     void ReleaseDirectory();
+    // The worker's loop, and one chunk of slot Index (false when the slot was not live).
+    void ServeRequests();
+    bool ServeChunk(int Index, FImgFileReaderSync& ArchiveReader, FRawFileReaderSync& LooseReader);
+    // Under the async lock: whether Handle names a slot.
+    bool IsSlot(tvULong Handle) { return Handle < tvULong(RequestQueue.Num()); }
+    // Under the async lock: waits (releasing it meanwhile) until the worker reads nothing for
+    // the slot Index (or, with Index < 0, for Reader).
+    void WaitForServedChunk(int Index, const FFileAsyncReader* Reader);
+    // Under the async lock: waits for the next change of the worker's progress.
+    void WaitForProgress();
+    // The pointer to its file system inside one of the two asynchronous readers; null for
+    // another reader.
+    static FImgFileSystem** ReaderLink(FFileAsyncReader* Reader);
+    // Unties every reader (the destructor, after the worker has ended).
+    void UnbindAllAsyncReaders();
     // The lookup key of Path: Query + KeyStart, KeyLength bytes. False when Path is not found
     // whatever the archive holds (empty, not convertible, too long, shorter than the prefix).
     bool MakeKey(const tvWChar* Path, char (&Query)[GImgPathCapacity], int& KeyStart, int& KeyLength) const;
@@ -127,7 +221,21 @@ protected:
     int PrefixLength;
     FAsyncLock AsyncLock;
     tvHandle Thread;
-    // The request and notification queues join here with the asynchronous readers.
+    TArray<READREQUEST> RequestQueue;
+    TArray<READREQUEST> NotifyQueue;
+    // The slot and the reader the worker reads a chunk for without the async lock; -1 and
+    // null between chunks. Under the async lock.
+    int ServingSlot;
+    const FFileAsyncReader* ServingReader;
+    // The asynchronous readers tied to this file system. Under the async lock.
+    TArray<FFileAsyncReader*> AsyncReaders;
+    // Threads waiting for the chunk being read to end. Under the async lock.
+    int ChunkWaiters;
+    // Advanced (under the async lock) when a request finishes or is destroyed, when a chunk
+    // ends that a thread waits for, and when the worker ends; waiters wait on it to change.
+    alignas(8) unsigned char Progress[128];
+    bool WorkerEnded;  // under the async lock
+    FAsyncLock LoaderLock;
     // Beside the stored directory: the item count, each item's archive-path length, and the
     // lookup index (slots of path hash, item, path offset and length) with the paths it holds.
     int ItemCount;

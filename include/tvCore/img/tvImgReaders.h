@@ -42,11 +42,15 @@ public:
     _diFileItem* GetFileItem() const { return Item; }
     tvULong GetCacheStart() const { return CacheStartPos; }
     tvULong GetCacheBytes() const { return CacheSize; }
+    // The lock held around every use of the loader (the file system's loader lock for the
+    // readers it hands out, since its loader is shared with the worker); null: none.
+    void SetLoaderLock(FAsyncLock* Lock) { LoaderLock = Lock; }
 
 protected:
     FImgLoader* Loader;
     _diFileItem* Item;
     FImgFileReaderAsync* AttachedReader;
+    FAsyncLock* LoaderLock;
 };
 
 class TVCORE_API FRawFileReaderSync : public FFileReader {
