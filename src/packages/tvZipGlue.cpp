@@ -64,9 +64,10 @@ std::uint32_t ReadLe(const unsigned char* P, int Bytes)
 
 } // namespace
 
-FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong)
+FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong, bool& Refused)
 {
     Overlong = false;
+    Refused = false;
     unzFile Zip = static_cast<unzFile>(Unzip);
     TArray<FPackageMember*> Found;
     bool Failed = false;
@@ -85,13 +86,16 @@ FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong)
             break;
         FPackageMember* Member = FPackageMemberTable::NewMember(Name, static_cast<tvULong>(Position.pos_in_zip_directory),
                                                                static_cast<tvULong>(Position.num_of_file));
-        if (!Member) {
+        // A member the list cannot take is freed here, and the walk ends as refused.
+        if (!Member || Found.AddItem(Member) < 0) {
+            if (Member)
+                FPackageMemberTable::FreeMember(Member);
             Failed = true;
             break;
         }
-        Found.AddItem(Member);
     }
     FPackageMemberTable* Table = Failed ? nullptr : FPackageMemberTable::Create(Found.Num());
+    Refused = Failed || (!Table && Found.Num() > 0);
     // Inserting from the last member to the first leaves each bucket in directory order.
     for (int Index = Found.Num() - 1; Index >= 0; --Index) {
         if (Table)

@@ -7,4 +7,4 @@
 
 #include <string>
 
-using WideText = std::basic_string<tvWChar>;
+using WideText = std::basic_string<Tolvane::tvWChar>;

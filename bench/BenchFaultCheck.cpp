@@ -1,0 +1,116 @@
+// What the fault-injection check costs when nothing is armed, as in every production run: the
+// open, read and close of a small file, each call preceded by the seam's check, against the same
+// three system calls made bare; the check alone against that bare path; and, for scale, the
+// native file manager's reader of the same file.
+//
+// The check is an inline function of base/tvFaultInjection.h over a flag the library keeps
+// hidden; this program compiles src/base/tvFaultInjection.cpp itself (bench/CMakeLists.txt) so
+// it runs the library's own check code, not a copy of it.
+#include "BenchRatio.h"
+
+#include "base/tvFaultInjection.h"
+
+#include <tvCore/tvCore.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+using namespace Tolvane;
+
+namespace {
+
+// A 200-byte file in a temporary folder, made on first use and removed at exit.
+struct FSmallFile {
+    std::string Folder;
+    std::string Path;
+    FSmallFile()
+    {
+        std::string Pattern = (std::filesystem::temp_directory_path() / "tvCoreBenchFaults-XXXXXX").string();
+        Folder = mkdtemp(Pattern.data()) ? Pattern : std::string();
+        Path = Folder + "/small.bin";
+        std::ofstream(Path, std::ios::binary) << std::string(200, 'x');
+    }
+    ~FSmallFile()
+    {
+        std::error_code Ignored;
+        if (!Folder.empty())
+            std::filesystem::remove_all(Folder, Ignored);
+    }
+};
+
+const FSmallFile& Small()
+{
+    static FSmallFile Made;
+    return Made;
+}
+
+// The seam's question before a system call: false when the call goes ahead.
+inline bool Refused(Faults::ESystemCall Call)
+{
+    int Error = 0;
+    return Faults::Check(Call, Error) != Faults::EOutcome::Proceed;
+}
+
+void BM_RawOpenReadClose(benchmark::State& State)
+{
+    const char* Path = Small().Path.c_str();
+    char Buffer[256];
+    for (auto _ : State) {
+        const int File = ::open(Path, O_RDONLY | O_CLOEXEC);
+        benchmark::DoNotOptimize(::read(File, Buffer, sizeof Buffer));
+        ::close(File);
+    }
+}
+
+void BM_CheckedOpenReadClose(benchmark::State& State)
+{
+    const char* Path = Small().Path.c_str();
+    char Buffer[256];
+    for (auto _ : State) {
+        if (Refused(Faults::ESystemCall::Open))
+            continue;
+        const int File = ::open(Path, O_RDONLY | O_CLOEXEC);
+        if (!Refused(Faults::ESystemCall::Read))
+            benchmark::DoNotOptimize(::read(File, Buffer, sizeof Buffer));
+        ::close(File);
+    }
+}
+
+// The three checks of one open, read and close, without the calls.
+void BM_UnarmedCheckAlone(benchmark::State& State)
+{
+    for (auto _ : State) {
+        benchmark::DoNotOptimize(Refused(Faults::ESystemCall::Open));
+        benchmark::DoNotOptimize(Refused(Faults::ESystemCall::Read));
+        benchmark::DoNotOptimize(Refused(Faults::ESystemCall::Write));
+    }
+}
+
+// The library's whole path: a reader from the native manager (path conversion, the reader
+// object, the checked calls), one read, and its deletion.
+void BM_NativeReaderOpenReadClose(benchmark::State& State)
+{
+    const std::string& Narrow = Small().Path;
+    const std::u16string Path(Narrow.begin(), Narrow.end());
+    FFileManagerWin Native;
+    char Buffer[256];
+    for (auto _ : State) {
+        FFileReader* Reader = Native.CreateReader(Path.c_str());
+        benchmark::DoNotOptimize(Reader->Read(Buffer, 200));
+        delete Reader;
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_RawOpenReadClose);
+BENCHMARK(BM_CheckedOpenReadClose);
+BENCHMARK(BM_UnarmedCheckAlone);
+BENCHMARK(BM_NativeReaderOpenReadClose);
+TVCORE_BENCH_RATIO("BM_CheckedOpenReadClose", "BM_RawOpenReadClose", "goal <= 1.02 (the unarmed check is not measurable)");
+TVCORE_BENCH_RATIO("BM_UnarmedCheckAlone", "BM_RawOpenReadClose", "reported: the checks' share of one open/read/close");
+TVCORE_BENCH_RATIO("BM_NativeReaderOpenReadClose", "BM_RawOpenReadClose", "reported: the native reader's whole path");
