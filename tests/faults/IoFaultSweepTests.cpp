@@ -3,13 +3,9 @@
 // reaches it; once as that use alone, once as every use from it on. A writer that reports a
 // result reports the truth (1: the new file is in place; 0: the old file is untouched); one that
 // reports nothing leaves the old file or the new one, whole; none leaves a file beside the target.
-#include <tvCore/tvCore.h>
-
-#include "base/tvFaultInjection.h"
-#include "core/files/tvFileSave.h"
+#include "faults/FaultTestSupport.h"
 #include "files/TempFolder.h"
 #include "support/FaultScope.h"
-#include "support/WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -21,30 +17,16 @@
 #include <vector>
 
 using namespace Tolvane;
+using namespace FaultTest;
 using Faults::ESystemCall;
 
 namespace {
 
-typedef std::vector<unsigned char> FBytes;
-
-FBytes Pattern(std::size_t Size, unsigned Seed)
-{
-    FBytes Out(Size);
-    for (std::size_t i = 0; i < Size; ++i)
-        Out[i] = static_cast<unsigned char>((i * 29 + Seed * 13 + (i >> 10)) & 0xFF);
-    return Out;
-}
-
-// A writer under test: writes the new file at Path and returns 1 (reported saved), 0 (reported
-// failed) or -1 (the writer reports nothing).
-typedef std::function<int(const WideText& Path)> FWrite;
-
+// A replacing write and how its file's state is told: by default by its bytes. (A package's
+// bytes carry the time it was written, so its state is its members; a recording's, whether it
+// is whole.)
 struct FIoCase {
-    const char* Name;
-    const char* File;
-    FWrite Write;
-    // The file's state as text; by default its bytes. (A package's bytes carry the time it was
-    // written, so its state is its members.)
+    FReplacingWrite Writer;
     std::function<std::string(const FTempFolder&, const std::string&)> State;
 };
 
@@ -109,30 +91,10 @@ std::string RecordingState(const FTempFolder& Folder, const std::string& Name)
 class IoFaultSweep : public ::testing::Test {
 protected:
     FTempFolder Folder;
-    FFileManagerWin Native;
-    FLog Log;
-    FFileManager* SavedManager = GFileManager;
-    FLog* SavedLog = GLog;
-    int SavedEditor = GIsEditor;
-    int SavedZipMode = GZipWriteMode;
+    FLibraryScope Library{Folder.Path()};
     tvtest::FFaultScope Scope;
 
-    void SetUp() override
-    {
-        ASSERT_TRUE(Folder.Ok());
-        Native.SetDataRootDir(Folder.Path().c_str());
-        Native.SetUserDataRootDir(Folder.Path().c_str());
-        GFileManager = &Native;
-        GLog = &Log;
-        GIsEditor = 1;
-    }
-    void TearDown() override
-    {
-        GFileManager = SavedManager;
-        GLog = SavedLog;
-        GIsEditor = SavedEditor;
-        GZipWriteMode = SavedZipMode;
-    }
+    void SetUp() override { ASSERT_TRUE(Folder.Ok()); }
     std::vector<std::string> Files() const
     {
         std::vector<std::string> Names;
@@ -167,57 +129,19 @@ TEST_F(IoFaultSweep, EveryFailingCallOfAReplacingWriteKeepsTheOldFileOrReportsTh
         Package.Close();
     };
 
-    const FIoCase Cases[] = {
-        {"IMG archive writer", "pack.img",
-         [&](const WideText& Path) {
-             FImgArchiveWriter Writer;
-             Writer.AddFile(TVTEXT("Data\\Big.bin"), Data.data(), tvULong(Data.size()));
-             Writer.AddDiskFile(TVTEXT("Data\\Disk.bin"), SourcePath.c_str());
-             return Writer.Save(Path.c_str());
-         },
-         BytesOf},
-        {"loose-file writer", "loose.bin",
-         [&](const WideText& Path) {
-             FRawFileWriterSync Writer{FString(Path.c_str())};
-             if (!Writer.Initialize())
-                 return 0;
-             for (std::size_t At = 0; At < Data.size(); At += 30000)
-                 Writer.Write(const_cast<unsigned char*>(Data.data() + At), tvULong(std::min<std::size_t>(30000, Data.size() - At)));
-             Writer.Close();
-             return Writer.IsError() ? 0 : 1;
-         },
-         BytesOf},
-        {"linear recording", "run.lin",
-         [&](const WideText&) {
-             FFileManager* Linear = appLinearFileSystemInit(LOADINGMODE_Save);
-             GFileManager = Linear;
-             appLinearFileSystemStart(Run.c_str());
-             for (int i = 0; i < 3; ++i) {
-                 FFileReader* Reader = Linear->CreateReader(SourcePath.c_str());
-                 FBytes Bytes(Source.size());
-                 if (Reader)
-                     Reader->Read(Bytes.data(), tvULong(Bytes.size()));
-                 delete Reader;
-             }
-             appLinearFileSystemEnd();
-             GFileManager = &Native;
-             delete Linear;
-             delete appLinearFileSystemInit(LOADINGMODE_Off);
-             return -1;
-         },
-         RecordingState},
-        {"whole buffer save", "buffer.bin",
-         [&](const WideText& Path) { return appSaveFileReplacing(Path.c_str(), Data.data(), tvULong(Data.size())); },
-         BytesOf},
-        {"package rebuild", "pack.xup",
-         [&](const WideText&) {
-             GZipWriteMode = ZIPWRITE_Update;
-             WritePackage({{TVTEXT("b.bin"), &NewB}});
-             return -1;
-         },
-         PackageState},
-    };
-    for (const FIoCase& Case : Cases) {
+    const std::vector<FReplacingWrite> Writers = ReplacingWrites(Data, SourcePath, Run, &Library.Native);
+    std::vector<FIoCase> Cases;
+    for (const FReplacingWrite& Writer : Writers)
+        Cases.push_back({Writer, std::string(Writer.File) == "run.lin" ? RecordingState : BytesOf});
+    Cases.push_back({{"package rebuild", "pack.xup",
+                      [&](const WideText&) {
+                          GZipWriteMode = ZIPWRITE_Update;
+                          WritePackage({{TVTEXT("b.bin"), &NewB}});
+                          return -1;
+                      }},
+                     PackageState});
+    for (const FIoCase& Entry : Cases) {
+        const FReplacingWrite& Case = Entry.Writer;
         const std::string Name = Case.File;
         const WideText Path = Folder.Path(WideText(Name.begin(), Name.end()));
         // The old file, then the new one from a clean write.
@@ -230,10 +154,10 @@ TEST_F(IoFaultSweep, EveryFailingCallOfAReplacingWriteKeepsTheOldFileOrReportsTh
             Old = Pattern(999, 7);
             Folder.Write(Name, Old);
         }
-        const std::string OldState = Case.State(Folder, Name);
+        const std::string OldState = Entry.State(Folder, Name);
         const std::vector<std::string> Before = Files();
         ASSERT_NE(Case.Write(Path), 0) << Case.Name;
-        const std::string NewState = Case.State(Folder, Name);
+        const std::string NewState = Entry.State(Folder, Name);
         ASSERT_NE(NewState, OldState) << Case.Name;
 
         // A failed sync of the folder after the rename leaves the new file in place; the IMG
@@ -251,7 +175,7 @@ TEST_F(IoFaultSweep, EveryFailingCallOfAReplacingWriteKeepsTheOldFileOrReportsTh
                     const int Result = Case.Write(Path);
                     const int Uses = Faults::Uses(Call);
                     Faults::Clear();
-                    const std::string Now = Case.State(Folder, Name);
+                    const std::string Now = Entry.State(Folder, Name);
                     if (Result == 1)
                         EXPECT_EQ(Now, NewState) << "reported saved, but the new file is not in place";
                     else if (Result == 0 && Call == ESystemCall::Sync && Now == NewState)

@@ -5,6 +5,7 @@
 // nothing, and a file that was there before is either untouched or wholly replaced.
 #include <tvCore/tvCore.h>
 
+#include "faults/FaultTestSupport.h"
 #include "img/ImgTestSupport.h"
 #include "support/AllocationSweep.h"
 #include "support/WideText.h"
@@ -69,29 +70,10 @@ bool WritesWhole(FFileWriter* Writer, const FBytes& Data)
 class SubsystemSweep : public ::testing::Test {
 protected:
     ImgTest::FDataRoot Root;
-    FFileManagerWin Native;
-    FLog Log;
-    FFileManager* SavedManager = GFileManager;
-    FLog* SavedLog = GLog;
-    int SavedEditor = GIsEditor;
-    int SavedZipMode = GZipWriteMode;
+    FaultTest::FLibraryScope Library{Root.Root()};
+    FFileManagerWin& Native = Library.Native;
 
-    void SetUp() override
-    {
-        ASSERT_TRUE(Root.Folder.Ok());
-        Native.SetDataRootDir(Root.Root().c_str());
-        Native.SetUserDataRootDir(Root.Root().c_str());
-        GFileManager = &Native;
-        GLog = &Log;
-        GIsEditor = 1;  // packages are written in the data root
-    }
-    void TearDown() override
-    {
-        GFileManager = SavedManager;
-        GLog = SavedLog;
-        GIsEditor = SavedEditor;
-        GZipWriteMode = SavedZipMode;
-    }
+    void SetUp() override { ASSERT_TRUE(Root.Folder.Ok()); }
 
     // A file under the data root ("Data/<Name>"): its library path, and its bytes on disk.
     WideText Path(const char* Name) const
