@@ -13,6 +13,7 @@
 #include "BenchRatio.h"
 
 #include "base/tvFaultInjection.h"
+#include "support/WideText.h"
 
 #include <tvCore/tvCore.h>
 
@@ -118,7 +119,7 @@ void BM_UnarmedCheckAlone(benchmark::State& State)
 void BM_NativeReaderOpenReadClose(benchmark::State& State)
 {
     const std::string& Narrow = Small().Path;
-    const std::u16string Path(Narrow.begin(), Narrow.end());
+    const WideText Path(Narrow.begin(), Narrow.end());
     FFileManagerWin Native;
     char Buffer[256];
     CpuTimed(State, [&] {

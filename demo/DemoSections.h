@@ -2,6 +2,21 @@
 // them in order. A section prints what it did and reports each check through DemoCheck.
 #pragma once
 
+#include <tvCore/core/tvTypes.h>
+
+#include <filesystem>
+#include <string>
+
+// Library text held by the host: UTF-16 code units in the library's code-unit type.
+using WideText = std::basic_string<Tolvane::tvWChar>;
+
+// A system path as library text.
+inline WideText PathText(const std::filesystem::path& Path)
+{
+    const std::u16string Units = Path.u16string();
+    return WideText(Units.begin(), Units.end());
+}
+
 void DemoCheck(bool Ok, const char* What);
 
 void DemoFrame();

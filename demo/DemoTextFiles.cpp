@@ -19,14 +19,14 @@ void DemoTextFiles()
         DemoCheck(false, "temporary folder created");
         return;
     }
-    const std::u16string Folder = std::filesystem::path(Root).u16string() + u"/";
-    const std::u16string TextFile = Folder + u"greeting.txt";
-    const std::u16string Run = Folder + u"startup";
+    const WideText Folder = PathText(Root) + TVTEXT("/");
+    const WideText TextFile = Folder + TVTEXT("greeting.txt");
+    const WideText Run = Folder + TVTEXT("startup");
     FFileManager* Saved = GFileManager;
 
     // Recording: every read through the manager goes into startup.lin as well.
     GFileManager = appLinearFileSystemInit(LOADINGMODE_Save);
-    const FString Greeting(u"Tolvane \u4E2D");
+    const FString Greeting(TVTEXT("Tolvane \u4E2D"));
     DemoCheck(appSaveStringToFile(Greeting, TextFile.c_str()) == 1, "saved as FF FE and UTF-16LE");
     appLinearFileSystemStart(Run.c_str());
     FString Loaded;
