@@ -1,4 +1,5 @@
-// I/O fault sweeps over the writers that replace a file: each system call a write makes (open,
+// I/O fault sweeps over the writers that replace a file (and the text save, which had its first
+// uses covered only): each system call a write makes (open,
 // write, sync, rename) fails at its 1st use, then its 2nd, 3rd ... until the write no longer
 // reaches it; once as that use alone, once as every use from it on. A writer that reports a
 // result reports the truth (1: the new file is in place; 0: the old file is untouched); one that
@@ -133,6 +134,10 @@ TEST_F(IoFaultSweep, EveryFailingCallOfAReplacingWriteKeepsTheOldFileOrReportsTh
     std::vector<FIoCase> Cases;
     for (const FReplacingWrite& Writer : Writers)
         Cases.push_back({Writer, std::string(Writer.File) == "run.lin" ? RecordingState : BytesOf});
+    const FString Text(WideText(40000, TVTEXT('t')).c_str());
+    Cases.push_back({{"text save", "text.txt",
+                      [&](const WideText& Path) { return appSaveStringToFile(Text, Path.c_str()); }},
+                     BytesOf});
     Cases.push_back({{"package rebuild", "pack.xup",
                       [&](const WideText&) {
                           GZipWriteMode = ZIPWRITE_Update;
