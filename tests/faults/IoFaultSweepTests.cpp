@@ -1,7 +1,6 @@
-// I/O fault sweeps over the writers that replace a file (and the text save, which had its first
-// uses covered only): each system call a write makes (open,
-// write, sync, rename) fails at its 1st use, then its 2nd, 3rd ... until the write no longer
-// reaches it; once as that use alone, once as every use from it on. A writer that reports a
+// I/O fault sweeps over the writers that replace a file (and the text save, whose first uses
+// alone were covered): each system call a write makes (open, write, sync, rename) fails at its
+// 1st use, then its 2nd, 3rd ... until the write no longer reaches it; once as that use alone, once as every use from it on. A writer that reports a
 // result reports the truth (1: the new file is in place; 0: the old file is untouched); one that
 // reports nothing leaves the old file or the new one, whole; none leaves a file beside the target.
 #include "faults/FaultTestSupport.h"
