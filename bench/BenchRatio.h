@@ -1,6 +1,7 @@
 // Benchmarks are compared with a baseline measured in the same run: a file declares each pair
 // once with TVCORE_BENCH_RATIO(subject, baseline) and the shared main prints subject/baseline
-// after all benchmarks have run.
+// after all benchmarks have run, in real and in CPU time, of the medians when the run has
+// repetitions (--benchmark_repetitions=5). On a shared machine the CPU ratio is the one to read.
 #pragma once
 
 #include <benchmark/benchmark.h>

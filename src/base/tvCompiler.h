@@ -79,3 +79,15 @@ inline T InterlockedDecrement(T& Field)
 #endif
 }
 } // namespace Tolvane
+
+// Carry-less multiplication (x86 PCLMULQDQ with SSE4.1) for checksums. Where
+// TVCORE_HAS_CLMUL_TARGET is 1, a function marked TVCORE_TARGET_CLMUL may use those instructions
+// and is called only when TVCORE_CPU_HAS_CLMUL() answers true at run time; elsewhere the
+// portable code is used.
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#  define TVCORE_HAS_CLMUL_TARGET 1
+#  define TVCORE_TARGET_CLMUL __attribute__((target("pclmul,sse4.1")))
+#  define TVCORE_CPU_HAS_CLMUL() (__builtin_cpu_init(), __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1"))
+#else
+#  define TVCORE_HAS_CLMUL_TARGET 0
+#endif

@@ -135,8 +135,11 @@ int DepthOf(const TiXmlNode* Element)
 // become LF.
 void NormaliseLineEnds(char* Text)
 {
-    const char* Read = Text;
-    char* Write = Text;
+    // Nothing moves before the first CR.
+    char* Write = std::strchr(Text, '\r');
+    if (!Write)
+        return;
+    const char* Read = Write;
     while (*Read) {
         if (*Read == '\r') {
             *Write++ = '\n';
@@ -153,9 +156,9 @@ void NormaliseLineEnds(char* Text)
 
 // --- FXmlNode --------------------------------------------------------------------------------------
 
-FXmlNode::FXmlNode(TiXmlElement* InElement) : Element(InElement), OwnedElement(nullptr) {}
+FXmlNode::FXmlNode(TiXmlElement* InElement) : Element(InElement), OwnedElement(nullptr), CachePending(false) {}
 
-FXmlNode::FXmlNode(const tvWChar* Name) : Element(nullptr), OwnedElement(nullptr)
+FXmlNode::FXmlNode(const tvWChar* Name) : Element(nullptr), OwnedElement(nullptr), CachePending(false)
 {
     if (char* Narrow = NewAnsi(Name)) {
         Element = OwnedElement = NewElement(Narrow);
@@ -163,19 +166,27 @@ FXmlNode::FXmlNode(const tvWChar* Name) : Element(nullptr), OwnedElement(nullptr
     }
 }
 
-FXmlNode::FXmlNode(const FXmlNode& Source) : Element(Source.Element), Children(Source.Children), OwnedElement(nullptr) {}
+// Copies share the source's wrappers, so those are made before they are copied.
+FXmlNode::FXmlNode(const FXmlNode& Source)
+    : Element(Source.Element), Children((Source.MakePendingCache(), Source.Children)), OwnedElement(nullptr), CachePending(false)
+{
+}
 
 FXmlNode& FXmlNode::operator=(const FXmlNode& Source)
 {
     if (this != &Source) {
+        Source.MakePendingCache();
         Element = Source.Element;
         Children = Source.Children;
+        CachePending = false;
     }
     return *this;
 }
 
 FXmlNode& FXmlNode::operator=(TiXmlElement* InElement)
 {
+    // The cache keeps mirroring the element it was made for.
+    MakePendingCache();
     Element = InElement;
     return *this;
 }
@@ -190,6 +201,8 @@ FXmlNode* FXmlNode::AddChild(const tvWChar* Name)
 {
     if (!Element || DepthOf(Element) >= XML_NESTING_LIMIT)
         return nullptr;
+    // The earlier children come first in the cache.
+    MakePendingCache();
     char* Narrow = NewAnsi(Name);
     if (!Narrow)
         return nullptr;
@@ -239,6 +252,7 @@ FXmlNode* FXmlNode::FindFirstChild(const tvWChar* Name)
     GMalloc->Free(Narrow);
     if (!Found)
         return nullptr;
+    MakePendingCache();
     for (FXmlNode* Child : Children)
         if (Child->Element == Found)
             return Child;
@@ -314,28 +328,40 @@ int FXmlNode::SetText(FString& Text)
     return Linked ? 1 : 0;
 }
 
+TArray<FXmlNode*>* FXmlNode::GetAllChilds()
+{
+    MakePendingCache();
+    return &Children;
+}
+
+const TArray<FXmlNode*>* FXmlNode::GetAllChilds() const
+{
+    MakePendingCache();
+    return &Children;
+}
+
 int FXmlNode::CacheChilds()
 {
     UnCacheChilds();
-    // An explicit list instead of recursion: the walk's depth is the document's.
-    TArray<FXmlNode*> Pending;
-    Pending.AddItem(this);
-    while (Pending.Num() > 0) {
-        FXmlNode* Node = Pending[Pending.Num() - 1];
-        Pending.RemoveAt(Pending.Num() - 1);
-        if (!Node->Element)
-            continue;
-        for (TiXmlElement* Child = Node->Element->FirstChildElement(); Child; Child = Child->NextSiblingElement()) {
-            FXmlNode* Wrapper = new FXmlNode(Child);
-            if (!Wrapper)
-                continue;
-            if (Node->Children.AddItem(Wrapper) < 0 || Pending.AddItem(Wrapper) < 0) {
-                Node->Children.RemoveItem(Wrapper);
-                delete Wrapper;
-            }
-        }
-    }
+    // The wrappers are made level by level as the tree is used: a document's load costs no
+    // wrapper for the elements a caller never visits, and no walk recurses.
+    CachePending = Element != nullptr;
     return 0;
+}
+
+void FXmlNode::MakePendingCache() const
+{
+    if (!CachePending)
+        return;
+    CachePending = false;
+    for (TiXmlElement* Child = Element->FirstChildElement(); Child; Child = Child->NextSiblingElement()) {
+        FXmlNode* Wrapper = new FXmlNode(Child);
+        if (!Wrapper)
+            continue;
+        Wrapper->CachePending = true;
+        if (Children.AddItem(Wrapper) < 0)
+            delete Wrapper;
+    }
 }
 
 void FXmlNode::UnCacheChilds()
@@ -343,6 +369,7 @@ void FXmlNode::UnCacheChilds()
     // A stack of wrappers still to free, each pushing its own cached children first.
     TArray<FXmlNode*> Doomed(std::move(Children));
     Children.RemoveAll(1);
+    CachePending = false;
     while (Doomed.Num() > 0) {
         FXmlNode* Node = Doomed[Doomed.Num() - 1];
         Doomed.RemoveAt(Doomed.Num() - 1);

@@ -53,7 +53,11 @@ public:
     {
         while (*P) {
             if (*P != '<') {
-                StepText();
+                // Text: single bytes in a run, then a UTF-8 lead byte with its followers.
+                while (*P && *P != '<' && (!Utf8 || *P < 0xC2))
+                    ++P;
+                if (*P && *P != '<')
+                    StepText();
                 continue;
             }
             if (StartsWith(P, "<?xml", true))

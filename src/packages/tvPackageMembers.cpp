@@ -127,6 +127,7 @@ FPackageMember* FPackageMemberTable::NewMember(const char* Name, tvULong Directo
     Member->DirectoryOffset = DirectoryOffset;
     Member->FileNumber = FileNumber;
     Member->Next = nullptr;
+    Member->Data = FPackageMemberData{0, 0, 0, -1};
     return Member;
 }
 

@@ -15,12 +15,22 @@ TVCORE_INTERNAL std::int32_t PackageNameHash(const char* Name);
 // Byte-wise comparison with ASCII letters folded, as the C locale's _stricmp does.
 TVCORE_INTERNAL int PackageCompareNoCase(const char* A, const char* B);
 
-// One member: its stored name (owned, from GMalloc) and its place in the zip directory.
+// What the zip directory says of a member's data, read once with the directory.
+struct FPackageMemberData {
+    tvULong Size;        // uncompressed
+    tvULong PackedSize;  // as stored
+    std::uint32_t Crc;
+    int Method;          // 0 stored, 8 deflated, -1 a member the library does not read
+};
+
+// One member: its stored name (owned, from GMalloc), its place in the zip directory and what
+// the directory says of its data.
 struct FPackageMember {
     char* Name;
     tvULong DirectoryOffset;
     tvULong FileNumber;
     FPackageMember* Next;
+    FPackageMemberData Data;
 };
 
 class TVCORE_INTERNAL FPackageMemberTable : public FFundament {

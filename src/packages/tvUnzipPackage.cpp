@@ -79,6 +79,12 @@ bool FUnzipPackage::Open()
     Handle->Zip = unzOpen(File.System());
     if (Handle->Zip) {
         unzGetGlobalComment(static_cast<unzFile>(Handle->Zip), Comment, 9);
+        Handle->Source = OpenZipMemberSource(File.Wide());
+        if (!Handle->Source) {
+            unzClose(static_cast<unzFile>(Handle->Zip));
+            delete Handle;
+            return false;
+        }
     } else {
         char EmptyComment[9];
         if (!ReadEmptyZipComment(File.Wide(), EmptyComment)) {
@@ -113,6 +119,7 @@ void FUnzipPackage::Close()
     if (ReadHandle) {
         if (ReadHandle->Zip)
             unzClose(static_cast<unzFile>(ReadHandle->Zip));
+        CloseZipMemberSource(ReadHandle->Source);
         delete ReadHandle;
         ReadHandle = nullptr;
     }
@@ -133,23 +140,21 @@ FZipFileReader* FUnzipPackage::CreateMemberReader(const tvWChar* MemberPath)
 
 FZipFileReader* FUnzipPackage::ReadMemberAt(const FPackageMember& Member, const char* Expected)
 {
+    // A position from outside the member table (Expected given) has its entry read afresh,
+    // with the stored name; the table's members use what the table kept.
     char Stored[PackageMemberNameCapacity];
-    tvULong Size = 0;
-    if (!OpenZipMember(ReadHandle->Zip, Member, Stored, Size))
+    FPackageMemberData Data;
+    if (!OpenZipMember(ReadHandle->Zip, Member, false, Data, Expected ? &Stored : nullptr))
         return nullptr;
     const bool Named = !Expected || std::strncmp(Stored, Expected, sizeof(Stored)) == 0;
-    FZipFileReader* Reader = Named && Size > 0 ? new FZipFileReader(Size) : nullptr;
-    if (!Reader || !Reader->GetCache()) {
-        // An empty member has nothing to read; a refused allocation reads nothing either.
-        ReadZipMember(ReadHandle->Zip, nullptr, 0);
+    // The reader and its cache are one allocation. An empty member has nothing to read; a
+    // refused allocation reads nothing either.
+    FZipFileReader* Reader = Named && Data.Size > 0 ? FZipFileReader::CreateWithCache(Data.Size) : nullptr;
+    if (!ReadZipMember(ReadHandle->Zip, ReadHandle->Source, Data, Reader ? Reader->GetCache() : nullptr) || !Reader) {
         delete Reader;
         return nullptr;
     }
     Reader->SetVersion(Version);
-    if (!ReadZipMember(ReadHandle->Zip, Reader->GetCache(), Size)) {
-        delete Reader;
-        return nullptr;
-    }
     return Reader;
 }
 

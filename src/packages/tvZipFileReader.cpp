@@ -6,14 +6,33 @@
 
 namespace Tolvane {
 
-FZipFileReader::FZipFileReader(tvULong Size)
+FZipFileReader::FZipFileReader(tvULong Size) : FZipFileReader(0, nullptr)
+{
+    Cache = Size > 0 ? static_cast<unsigned char*>(GMalloc->Malloc(Size)) : nullptr;
+    CacheSize = Cache ? Size : 0;
+}
+
+FZipFileReader::FZipFileReader(tvULong Size, unsigned char* SharedCache) : CacheShared(SharedCache != nullptr)
 {
     ArFlags = FlagLoading | FlagPersistent;
     ArVersion = ArchiveDefaultVersion;
-    Cache = Size > 0 ? static_cast<unsigned char*>(GMalloc->Malloc(Size)) : nullptr;
-    CacheSize = Cache ? Size : 0;
+    Cache = SharedCache;
+    CacheSize = Size;
     CurrentPos = 0;
     CacheStartPos = 0;
+}
+
+FZipFileReader* FZipFileReader::CreateWithCache(tvULong Size)
+{
+    // The cache starts behind the reader, at an offset that keeps the reader's alignment.
+    constexpr std::size_t Head = (sizeof(FZipFileReader) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
+                                 alignof(std::max_align_t);
+    if (Size > 0xFFFFFFFFu - Head)
+        return nullptr;
+    void* Block = GMalloc->Malloc(static_cast<unsigned int>(Head + Size));
+    if (!Block)
+        return nullptr;
+    return new (Block) FZipFileReader(Size, static_cast<unsigned char*>(Block) + Head);
 }
 
 FZipFileReader::~FZipFileReader() { FZipFileReader::Close(); }
@@ -22,10 +41,9 @@ int FZipFileReader::GetSize() { return static_cast<int>(CacheSize); }
 
 void FZipFileReader::Close()
 {
-    if (Cache) {
+    if (Cache && !CacheShared)
         GMalloc->Free(Cache);
-        Cache = nullptr;
-    }
+    Cache = nullptr;
 }
 
 int FZipFileReader::Read(void* Data, tvULong Length)

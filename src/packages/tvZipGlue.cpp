@@ -4,6 +4,7 @@
 
 #include "packages/tvZipGlue.h"
 #include "packages/tvPackageMembers.h"
+#include "packages/tvZipChecksum.h"
 #include "tvCore/packages/tvPackage.h"
 #include "platform/tvPlatformClock.h"
 #include "platform/tvPlatformFiles.h"
@@ -55,6 +56,25 @@ bool CurrentMemberInfo(unzFile Zip, unz_file_info& Info, char (&Name)[PackageMem
     return unzGetCurrentFileInfo(Zip, &Info, Name, sizeof(Name), nullptr, 0, nullptr, 0) == UNZ_OK;
 }
 
+FPackageMemberData DataOf(const unz_file_info& Info)
+{
+    FPackageMemberData Data;
+    Data.Size = static_cast<tvULong>(Info.uncompressed_size);
+    Data.PackedSize = static_cast<tvULong>(Info.compressed_size);
+    Data.Crc = static_cast<std::uint32_t>(Info.crc);
+    Data.Method = SizeIsJustified(Info) ? static_cast<int>(Info.compression_method) : -1;
+    return Data;
+}
+
+// zlib's memory comes from GMalloc as well.
+voidpf ZlibAlloc(voidpf, uInt Items, uInt Size)
+{
+    const std::uint64_t Bytes = static_cast<std::uint64_t>(Items) * Size;
+    return Bytes <= 0xFFFFFFFFu ? GMalloc->Malloc(static_cast<unsigned int>(Bytes)) : Z_NULL;
+}
+
+void ZlibFree(voidpf, voidpf Address) { GMalloc->Free(Address); }
+
 std::uint32_t ReadLe(const unsigned char* P, int Bytes)
 {
     std::uint32_t Value = 0;
@@ -87,6 +107,8 @@ FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong, bool& Refused
             break;
         FPackageMember* Member = FPackageMemberTable::NewMember(Name, static_cast<tvULong>(Position.pos_in_zip_directory),
                                                                static_cast<tvULong>(Position.num_of_file));
+        if (Member)
+            Member->Data = DataOf(Info);
         // A member the list cannot take is freed here, and the walk ends as refused.
         if (!Member || Found.AddItem(Member) < 0) {
             if (Member)
@@ -107,7 +129,8 @@ FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong, bool& Refused
     return Table;
 }
 
-bool OpenZipMember(void* Unzip, const FPackageMember& Member, char (&Name)[PackageMemberNameCapacity], tvULong& Size)
+bool OpenZipMember(void* Unzip, const FPackageMember& Member, bool Fresh, FPackageMemberData& Data,
+                   char (*Name)[PackageMemberNameCapacity])
 {
     unzFile Zip = static_cast<unzFile>(Unzip);
     unz_file_pos Position;
@@ -115,14 +138,123 @@ bool OpenZipMember(void* Unzip, const FPackageMember& Member, char (&Name)[Packa
     Position.num_of_file = Member.FileNumber;
     if (unzGoToFilePos(Zip, &Position) != UNZ_OK)
         return false;
-    unz_file_info Info;
-    bool Overlong = false;
-    if (!CurrentMemberInfo(Zip, Info, Name, Overlong) || !SizeIsJustified(Info))
+    Data = Member.Data;
+    if (Fresh || Name) {
+        unz_file_info Info;
+        bool Overlong = false;
+        if (Name ? !CurrentMemberInfo(Zip, Info, *Name, Overlong)
+                 : unzGetCurrentFileInfo(Zip, &Info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+            return false;
+        Data = DataOf(Info);
+    }
+    if (Data.Method < 0)
         return false;
-    if (unzOpenCurrentFile(Zip) != UNZ_OK)
-        return false;
-    Size = static_cast<tvULong>(Info.uncompressed_size);
-    return true;
+    // Opened raw: the zip library checks the local header and finds the data; the bytes are
+    // read and inflated here in large steps instead of its small ones.
+    int Method = 0;
+    int Level = 0;
+    return unzOpenCurrentFile2(Zip, &Method, &Level, 1) == UNZ_OK;
+}
+
+class FZipMemberSource : public FFundament {
+public:
+    // Stored bytes are read and inflated this many at a time at most.
+    static constexpr tvULong StepBytes = 256 * 1024;
+
+    tvHandle File = nullptr;
+    z_stream Stream;
+    bool StreamReady = false;
+    unsigned char* Buffer = nullptr;
+    tvULong Capacity = 0;
+
+    // Room for Bytes in the read buffer, which keeps the largest room asked for.
+    bool Reserve(tvULong Bytes)
+    {
+        if (Bytes <= Capacity)
+            return true;
+        unsigned char* Grown = static_cast<unsigned char*>(GMalloc->Malloc(Bytes));
+        if (!Grown)
+            return false;
+        if (Buffer)
+            GMalloc->Free(Buffer);
+        Buffer = Grown;
+        Capacity = Bytes;
+        return true;
+    }
+
+    // The inflater, ready for a new raw deflate stream.
+    bool Restart()
+    {
+        if (StreamReady)
+            return inflateReset(&Stream) == Z_OK;
+        std::memset(&Stream, 0, sizeof(Stream));
+        Stream.zalloc = ZlibAlloc;
+        Stream.zfree = ZlibFree;
+        StreamReady = inflateInit2(&Stream, -MAX_WBITS) == Z_OK;
+        return StreamReady;
+    }
+
+    bool Read(void* Into, tvULong Bytes)
+    {
+        return Platform::StreamRead(File, Into, Bytes) == static_cast<std::size_t>(Bytes);
+    }
+
+    // Inflates Data.PackedSize bytes from the file's position into Out (Data.Size bytes), and
+    // the checksum of what came out into Crc, each step's output while it is still in cache.
+    bool Inflate(const FPackageMemberData& Data, unsigned char* Out, std::uint32_t& Crc)
+    {
+        if (!Out || !Restart() || !Reserve(Data.PackedSize < StepBytes ? Data.PackedSize : StepBytes))
+            return false;
+        // Resetting the inflater keeps the input fields; what an earlier member left unread
+        // is dropped here.
+        Stream.next_in = Buffer;
+        Stream.avail_in = 0;
+        Stream.next_out = Out;
+        Stream.avail_out = static_cast<uInt>(Data.Size);
+        tvULong Remaining = Data.PackedSize;
+        int Result = Z_OK;
+        while (Result == Z_OK) {
+            if (Stream.avail_in == 0) {
+                const tvULong Step = Remaining < StepBytes ? Remaining : StepBytes;
+                if (Step == 0 || !Read(Buffer, Step))
+                    return false;
+                Remaining -= Step;
+                Stream.next_in = Buffer;
+                Stream.avail_in = static_cast<uInt>(Step);
+            }
+            // The last step finishes in one call, which spares the inflater its window.
+            const uLong Before = Stream.total_out;
+            Result = inflate(&Stream, Remaining == 0 ? Z_FINISH : Z_NO_FLUSH);
+            Crc = ZipCrc32(Crc, Out + Before, Stream.total_out - Before);
+        }
+        return Result == Z_STREAM_END && Stream.total_out == Data.Size;
+    }
+};
+
+FZipMemberSource* OpenZipMemberSource(const tvWChar* Path)
+{
+    tvHandle File = Platform::StreamOpen(Path, Platform::EStreamMode::ReadBinary);
+    if (!File)
+        return nullptr;
+    FZipMemberSource* Source = new FZipMemberSource;
+    if (!Source) {
+        Platform::StreamClose(File);
+        return nullptr;
+    }
+    Source->File = File;
+    return Source;
+}
+
+void CloseZipMemberSource(FZipMemberSource* Source)
+{
+    if (!Source)
+        return;
+    if (Source->StreamReady)
+        inflateEnd(&Source->Stream);
+    if (Source->Buffer)
+        GMalloc->Free(Source->Buffer);
+    Platform::StreamClose(Source->File);
+    delete Source;
 }
 
 bool ReadZipMemberEntry(void* Unzip, const FPackageMember& Member, FPackageMemberInfo& Info)
@@ -147,13 +279,28 @@ bool ReadZipMemberEntry(void* Unzip, const FPackageMember& Member, FPackageMembe
     return true;
 }
 
-bool ReadZipMember(void* Unzip, void* Buffer, tvULong Size)
+bool ReadZipMember(void* Unzip, FZipMemberSource* Source, const FPackageMemberData& Data, void* Buffer)
 {
     unzFile Zip = static_cast<unzFile>(Unzip);
-    const int Got = Size > 0 ? unzReadCurrentFile(Zip, Buffer, static_cast<unsigned>(Size)) : 0;
-    // Closing checks the checksum once the whole member has been read.
-    const int Closed = unzCloseCurrentFile(Zip);
-    return Got >= 0 && static_cast<tvULong>(Got) == Size && Closed == UNZ_OK;
+    const ZPOS64_T Offset = unzGetCurrentFileZStreamPos64(Zip);
+    const bool Closed = unzCloseCurrentFile(Zip) == UNZ_OK;
+    if (!Closed || !Source || Offset == 0 || Offset > static_cast<ZPOS64_T>(INT64_MAX))
+        return false;
+    if (Data.Size == 0)
+        return Data.Crc == 0;  // nothing to read; an empty member's checksum is 0
+    if (!Buffer || !Platform::StreamSeek(Source->File, static_cast<std::int64_t>(Offset), Platform::EStreamOrigin::Begin))
+        return false;
+    unsigned char* Out = static_cast<unsigned char*>(Buffer);
+    std::uint32_t Crc = 0;
+    bool Decoded = false;
+    if (Data.Method == 0) {
+        Decoded = Source->Read(Out, Data.Size);
+        Crc = ZipCrc32(0, Out, Data.Size);
+    } else {
+        Decoded = Source->Inflate(Data, Out, Crc);
+    }
+    // A damaged member is refused, never handed out.
+    return Decoded && Crc == Data.Crc;
 }
 
 bool OpenNewZipMember(void* Zip, const char* Name)

@@ -10,6 +10,7 @@ namespace Tolvane {
 
 class FPackageMemberTable;
 struct FPackageMember;
+struct FPackageMemberData;
 struct FPackageMemberInfo;
 
 // Stored names are read through a buffer of this many bytes; a name that needs it all (no room
@@ -25,14 +26,27 @@ FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong, bool& Refused
 
 // Positions the zip on Member, checks what its directory entry claims (a method the library
 // reads, not encrypted, a size the compressed data can justify and an int can count) and opens
-// it. Name receives the stored name, Size the uncompressed size. False on any failure.
-bool OpenZipMember(void* Unzip, const FPackageMember& Member, char (&Name)[PackageMemberNameCapacity], tvULong& Size);
+// its stored bytes, which the zip library then leaves to ReadZipMember. Data receives the
+// claims: read from the zip now when Fresh or Name is given, else the ones the member table kept
+// when the directory was read (the same file, held open since). Name, when given, receives the
+// stored name (a name that needs all its room is refused). False on any failure.
+bool OpenZipMember(void* Unzip, const FPackageMember& Member, bool Fresh, FPackageMemberData& Data,
+                   char (*Name)[PackageMemberNameCapacity] = nullptr);
+
+// The package file opened once more, for the members' stored bytes, with an inflater and a
+// read buffer kept from member to member.
+class FZipMemberSource;
+// Null when the file does not open (or no memory).
+FZipMemberSource* OpenZipMemberSource(const tvWChar* Path);
+void CloseZipMemberSource(FZipMemberSource* Source);
+
+// Reads the member OpenZipMember opened through Source, closes it in the zip, and decodes it
+// into Buffer (Data.Size bytes; may be null when that is 0). False on a short read, damaged
+// data, a size other than the directory's or a checksum mismatch.
+bool ReadZipMember(void* Unzip, FZipMemberSource* Source, const FPackageMemberData& Data, void* Buffer);
 // Positions the zip on Member and fills what its directory entry says into Info (name, sizes,
 // checksum, stamp, method); the table fields are left to the caller. False on any failure.
 bool ReadZipMemberEntry(void* Unzip, const FPackageMember& Member, FPackageMemberInfo& Info);
-// Reads the whole open member into Buffer (Size bytes) and closes it; false on a short read or
-// a checksum mismatch.
-bool ReadZipMember(void* Unzip, void* Buffer, tvULong Size);
 
 // Opens a new member called Name in an open zip for writing: deflate at level 1, stamped with
 // the local time now, no extra fields, no comment. True on success.
@@ -52,9 +66,10 @@ TVCORE_INTERNAL bool ReadEmptyZipComment(const tvWChar* Path, char (&Comment)[9]
 bool PackageMemberName(const tvWChar* MemberPath, char (&Out)[PackageMemberNameCapacity]);
 
 // A reading package's zip: null for a package of no members, which the zip library does not
-// open.
+// open; and the source of its members' bytes (null likewise).
 struct FUnzipHandle : public FFundament {
     void* Zip = nullptr;
+    FZipMemberSource* Source = nullptr;
 };
 
 // A package file name (narrow text in the ANSI code page) in the two forms the system takes:

@@ -140,25 +140,27 @@ bool FZipPackage::CarryOverMembers()
     unzFile Unzip = Old.Ok() ? unzOpen(Old.System()) : nullptr;
     if (!Unzip)
         return false;
-    bool Carried = true;
+    FZipMemberSource* Source = OpenZipMemberSource(Old.Wide());
+    bool Carried = Source != nullptr;
     for (int Bucket = 0; Carried && Bucket < CarriedOver->GetBucketCount(); ++Bucket) {
         for (FPackageMember* Member = CarriedOver->GetBucket(Bucket); Carried && Member; Member = Member->Next) {
-            char StoredName[PackageMemberNameCapacity];
-            tvULong Size = 0;
-            if (!OpenZipMember(Unzip, *Member, StoredName, Size)) {
+            // The directory is read again: the old file was opened anew.
+            FPackageMemberData Data;
+            if (!OpenZipMember(Unzip, *Member, true, Data)) {
                 Carried = false;
                 break;
             }
-            void* Buffer = Size > 0 ? GMalloc->Malloc(Size) : nullptr;
+            void* Buffer = Data.Size > 0 ? GMalloc->Malloc(Data.Size) : nullptr;
             // A member that does not read back whole with its checksum is not carried as
             // garbage, and an empty one is carried as empty: either way nothing is lost.
-            Carried = (Size == 0 || Buffer) && ReadZipMember(Unzip, Buffer, Buffer ? Size : 0) &&
-                      OpenNewZipMember(WriteHandle, StoredName) && WriteZipMemberData(WriteHandle, Buffer, Size) &&
+            Carried = (Data.Size == 0 || Buffer) && ReadZipMember(Unzip, Source, Data, Buffer) &&
+                      OpenNewZipMember(WriteHandle, Member->Name) && WriteZipMemberData(WriteHandle, Buffer, Data.Size) &&
                       CloseNewZipMember(WriteHandle);
             if (Buffer)
                 GMalloc->Free(Buffer);
         }
     }
+    CloseZipMemberSource(Source);
     unzClose(Unzip);
     return Carried;
 }

@@ -42,8 +42,9 @@ public:
     void ClearAllChilds();
     // The cached wrapper of the first child node whose value is Name, or null.
     FXmlNode* FindFirstChild(const tvWChar* Name);
-    TArray<FXmlNode*>* GetAllChilds() { return &Children; }
-    const TArray<FXmlNode*>* GetAllChilds() const { return &Children; }
+    // The cache: wrappers of the child elements in document order.
+    TArray<FXmlNode*>* GetAllChilds();
+    const TArray<FXmlNode*>* GetAllChilds() const;
 
     // The tag name from the ANSI code page: 1 (0 without an element).
     int GetName(FString& Name);
@@ -63,14 +64,21 @@ public:
 protected:
     friend class FXmlFile;
     // Rebuilds the wrapper tree below this node from the element's child elements. Returns 0.
+    // Each level of the tree is made when it is first used (GetAllChilds, FindFirstChild,
+    // AddChild, copying), from the element's child elements at that moment.
     int CacheChilds();
     // Releases every wrapper below this node; the cache is then empty.
     void UnCacheChilds();
 
 private:
+    // Makes the wrappers of this level when the cache still waits to be made.
+    void MakePendingCache() const;
+
     TiXmlElement* Element;
-    TArray<FXmlNode*> Children;
+    mutable TArray<FXmlNode*> Children;
     TiXmlElement* OwnedElement;  // the unlinked element the name constructor made, or null
+    // The cache mirrors the element's child elements but has not been made yet.
+    mutable bool CachePending;
 };
 
 class TVCORE_API FXmlFile : public FFundament {

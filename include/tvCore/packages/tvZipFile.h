@@ -24,6 +24,15 @@ public:
     // asks for more than remains delivers what remains and sets the error flag; nothing is
     // read beyond the member.
     int Read(void* Data, tvULong Length) override;
+
+private:
+    friend class FUnzipPackage;
+    // A reader and its cache of Size bytes in one allocation, which delete releases; null when
+    // the allocator refuses.
+    static FZipFileReader* CreateWithCache(tvULong Size);
+    FZipFileReader(tvULong Size, unsigned char* SharedCache);
+
+    bool CacheShared = false;  // the cache lies in the reader's own allocation
 };
 
 // A member being written into a package. Bytes go to up to 14 chunks of 1 KiB, 2 KiB, ...
