@@ -4,6 +4,7 @@
 
 #include "tvCore/config/tvConfigFile.h"
 
+#include "base/tvWideText.h"
 #include "config/tvConfigNameIndex.h"
 #include "core/files/tvFileSave.h"
 #include "tvCore/core/files/tvFileManager.h"
@@ -376,16 +377,19 @@ int FConfigFile::Load(const tvWChar* InFileName)
         }
     }
     FileName = InFileName;
-    ParseBuffer(Text);
+    // A line that could not be stored (memory refused) makes the load a failure: the object
+    // then lacks part of the file, and saving it would lose that part.
+    const int Complete = ParseBuffer(Text) && std::size_t(FileName.GetLength()) == Wide::Length(InFileName);
     GMalloc->Free(Block);
     delete Reader;
-    return 1;
+    return Complete;
 }
 
-void FConfigFile::ParseBuffer(tvWChar* Text)
+int FConfigFile::ParseBuffer(tvWChar* Text)
 {
     if (!Text)
-        return;
+        return 1;
+    int Complete = 1;
     FConfigSection* Current = nullptr;
     tvWChar* Next = Text;
     bool More = true;
@@ -409,8 +413,10 @@ void FConfigFile::ParseBuffer(tvWChar* Text)
             tvWChar* Name = Line + 1;
             appStrTrimLeft(Name);
             appStrTrimRight(Name);
-            if (FConfigSection* Section = AddSection(Name))
-                Current = Section;
+            // A section refused its memory takes its keys with it: they never land in the
+            // section before it.
+            Current = AddSection(Name);
+            Complete = Complete && Current;
             continue;
         }
         if (!Current)
@@ -424,8 +430,14 @@ void FConfigFile::ParseBuffer(tvWChar* Text)
         appStrTrimLeft(Value);
         if (!*Value)
             continue;
-        Current->SetStringEx(Line, FString(Value), 0);
+        // SetStringEx without sorting, with the stored text checked.
+        const FString Stored(Value);
+        FConfigVar* Var = Current->FindOrAdd(Names.AddEx(Line, 1, 0));
+        if (Var)
+            Var->SetString(Stored);
+        Complete = Complete && Var && std::size_t(Var->GetString().GetLength()) == Wide::Length(Value);
     }
+    return Complete;
 }
 
 int FConfigFile::SaveAs(const tvWChar* InFileName)

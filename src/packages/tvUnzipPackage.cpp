@@ -103,8 +103,13 @@ bool FUnzipPackage::Open()
     if (std::sscanf(Comment + 4, "%d", &Parsed) == 1)
         Version = static_cast<tvULong>(Parsed);
     if (Handle->Zip) {
-        bool Overlong = false;
-        Members = ReadZipDirectory(Handle->Zip, Overlong);
+        bool Overlong = false, Refused = false;
+        Members = ReadZipDirectory(Handle->Zip, Overlong, Refused);
+        // Without its member table the package would look empty: not open.
+        if (Refused) {
+            Close();
+            return false;
+        }
     }
     return true;
 }

@@ -26,8 +26,13 @@ FZipFileWriter::~FZipFileWriter()
         Chunks[Index] = nullptr;
     }
     ChunkCount = 0;
-    if (Package)
+    if (Package) {
+        // A member that failed took its old copy off the carry-over list: the update keeps the
+        // old package rather than lose it.
+        if (IsError())
+            Package->CarryOverBlocked = true;
         Package->ForgetWriter(this);
+    }
 }
 
 bool FZipFileWriter::SetFileName(const char* Name)

@@ -85,9 +85,10 @@ std::uint32_t ReadLe(const unsigned char* P, int Bytes)
 
 } // namespace
 
-FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong)
+FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong, bool& Refused)
 {
     Overlong = false;
+    Refused = false;
     unzFile Zip = static_cast<unzFile>(Unzip);
     TArray<FPackageMember*> Found;
     bool Failed = false;
@@ -106,14 +107,18 @@ FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong)
             break;
         FPackageMember* Member = FPackageMemberTable::NewMember(Name, static_cast<tvULong>(Position.pos_in_zip_directory),
                                                                static_cast<tvULong>(Position.num_of_file));
-        if (!Member) {
+        if (Member)
+            Member->Data = DataOf(Info);
+        // A member the list cannot take is freed here, and the walk ends as refused.
+        if (!Member || Found.AddItem(Member) < 0) {
+            if (Member)
+                FPackageMemberTable::FreeMember(Member);
             Failed = true;
             break;
         }
-        Member->Data = DataOf(Info);
-        Found.AddItem(Member);
     }
     FPackageMemberTable* Table = Failed ? nullptr : FPackageMemberTable::Create(Found.Num());
+    Refused = Failed || (!Table && Found.Num() > 0);
     // Inserting from the last member to the first leaves each bucket in directory order.
     for (int Index = Found.Num() - 1; Index >= 0; --Index) {
         if (Table)

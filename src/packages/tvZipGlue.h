@@ -20,8 +20,9 @@ constexpr int PackageMemberNameCapacity = 256;
 // Walks the whole directory of an open zip and returns its members in a table whose bucket
 // count is the member count, each bucket in directory order; null when there are no members
 // (or no memory). Members whose names need PackageMemberNameCapacity bytes or more are left
-// out and Overlong is set.
-FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong);
+// out and Overlong is set. Refused is set when memory was refused: the null table then does not
+// stand for an empty directory.
+FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong, bool& Refused);
 
 // Positions the zip on Member, checks what its directory entry claims (a method the library
 // reads, not encrypted, a size the compressed data can justify and an int can count) and opens

@@ -67,7 +67,10 @@ bool FZipPackage::Open()
         unzFile Unzip = unzOpen(Old.System());
         if (Unzip) {
             delete CarriedOver;
-            CarriedOver = ReadZipDirectory(Unzip, CarryOverBlocked);
+            bool Refused = false;
+            CarriedOver = ReadZipDirectory(Unzip, CarryOverBlocked, Refused);
+            // Old members that could not be listed (memory refused) cannot be carried over.
+            CarryOverBlocked = CarryOverBlocked || Refused;
             unzClose(Unzip);
         }
     }
@@ -114,7 +117,13 @@ FZipFileWriter* FZipPackage::OpenEntryWriter(const char* EntryName, bool RemoveF
         return nullptr;
     }
     Writer->SetZipFile(WriteHandle);
-    if (WriteHandle && LiveWriters.AddItem(Writer) >= 0)
+    // A writer the package cannot track would outlive the zip it writes to: refused instead.
+    if (WriteHandle && LiveWriters.AddItem(Writer) < 0) {
+        Writer->SetZipFile(nullptr);
+        delete Writer;
+        return nullptr;
+    }
+    if (WriteHandle)
         Writer->Package = this;
     // Every old member of that name gives way (an outside zip may hold the name twice).
     if (RemoveFromCarryOver && CarriedOver)
@@ -204,7 +213,10 @@ void FZipPackage::Close()
     if (Platform::FileAccess(Old.Wide(), Platform::FileAccessExists))
         Platform::FileSetAttributes(Old.Wide(), Platform::FileAttributeNormal);
     Platform::FileSetAttributes(Temp.Wide(), Platform::FileAttributeNormal);
-    Platform::FileReplace(Temp.Wide(), Old.Wide());
+    // A replacement that failed before its rename leaves the old package; the new one beside it
+    // is removed (after the rename only the folder's sync failed, and nothing is left over).
+    if (!Platform::FileReplace(Temp.Wide(), Old.Wide()) && Platform::FileAccess(Temp.Wide(), Platform::FileAccessExists))
+        Platform::FileDelete(Temp.Wide());
 }
 
 } // namespace Tolvane

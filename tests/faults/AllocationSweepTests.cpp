@@ -1,9 +1,8 @@
-// Allocation fault sweeps: each complex operation runs again and again with its 1st, 2nd, 3rd ...
-// allocation refused, until it runs without a refusal. At every step it must end cleanly: no
-// crash, a result that is either a reported failure or the right answer, and nothing leaked.
+// Allocation fault sweeps over string edits, array growth, archives and the name table
+// (support/AllocationSweep.h runs them).
 #include <tvCore/tvCore.h>
 
-#include "support/FailingMalloc.h"
+#include "support/AllocationSweep.h"
 
 #include <gtest/gtest.h>
 
@@ -16,36 +15,9 @@ using namespace Tolvane;
 
 namespace {
 
-// An operation returns true when it completed with the right result, false when it reported a
-// failure; it must never report success with a wrong result (it checks that itself).
-using FOperation = std::function<bool()>;
-
-struct FSweepResult {
-    int Steps = 0;          // refusals survived
-    bool Completed = false; // a run with no refusal completed
-};
-
-FSweepResult Sweep(const FOperation& Operation, bool RefuseLater)
-{
-    FSweepResult Result;
-    for (int N = 1; N < 100000; ++N) {
-        bool Done;
-        int Refusals, Live;
-        {
-            tvtest::FFailingMalloc Failing(N, RefuseLater);
-            Done = Operation();
-            Refusals = Failing.Refusals;
-            Live = Failing.Live;
-        }
-        EXPECT_EQ(Live, 0) << "blocks leaked with request " << N << " refused";
-        if (Refusals == 0) {
-            Result.Completed = Done;
-            return Result;
-        }
-        ++Result.Steps;
-    }
-    return Result;
-}
+using tvtest::FSweepResult;
+using tvtest::Sweep;
+using FOperation = tvtest::FSweepOperation;
 
 WideText Text(const FString& S) { return WideText(static_cast<const tvWChar*>(S)); }
 

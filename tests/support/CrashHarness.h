@@ -6,6 +6,8 @@
 
 #include "base/tvFaultInjection.h"
 
+#include <gtest/gtest.h>
+
 #include <csignal>
 #include <functional>
 #include <sys/wait.h>
@@ -50,6 +52,30 @@ inline int KillAtEveryStep(std::initializer_list<Tolvane::Faults::ESystemCall> C
         }
     }
     return Killed;
+}
+
+// How often a killed write left the old state and the new one.
+struct FOldOrNew {
+    int Killed = 0;
+    int OldSeen = 0;
+    int NewSeen = 0;
+};
+
+// KillAtEveryStep for a write that replaces one file: after each run Now() must give Old or New
+// (anything else fails the test), and each is counted.
+template <class FState>
+inline FOldOrNew KillAtEveryStepOldOrNew(std::initializer_list<Tolvane::Faults::ESystemCall> Calls,
+                                         const std::function<void()>& Prepare, const std::function<void()>& Write,
+                                         const std::function<FState()>& Now, const FState& Old, const FState& New)
+{
+    FOldOrNew Seen;
+    Seen.Killed = KillAtEveryStep(Calls, Prepare, Write, [&] {
+        const FState State = Now();
+        EXPECT_TRUE(State == Old || State == New) << "neither the old file nor the new one";
+        Seen.OldSeen += State == Old;
+        Seen.NewSeen += State == New;
+    });
+    return Seen;
 }
 
 } // namespace tvtest

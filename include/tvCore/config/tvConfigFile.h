@@ -100,7 +100,8 @@ public:
     // Reads fileName (package mode 4 around the reader) and merges what it holds into this
     // object. Text that starts with FF FE is UTF-16LE, FE FF UTF-16BE; anything else is text
     // in the ANSI code page. 0 when the file cannot be opened, holds 2 bytes or fewer, cannot
-    // be read whole or is too large to buffer; 1 otherwise.
+    // be read whole or is too large to buffer, or when memory was refused for a section or a
+    // value (what was stored stays, but the object does not hold the whole file); 1 otherwise.
     int Load(const tvWChar* FileName);
     // Writes every section (FF FE, then UTF-16LE lines ended by CR LF) to FileName, or to the
     // name of the last successful Load when FileName is null. The file is replaced only once
@@ -125,8 +126,10 @@ public:
     const TNamedPtrArray<FConfigSection>& GetSections() const { return Sections; }
 
 protected:
-    // Parses a zero-terminated wide text, changing it in place (line ends become 0).
-    void ParseBuffer(tvWChar* Text);
+    // Parses a zero-terminated wide text, changing it in place (line ends become 0). 1 when
+    // every section and value was stored, 0 when memory was refused for one (the rest is
+    // still parsed; the keys of a section that could not be added are skipped).
+    int ParseBuffer(tvWChar* Text);
 
 private:
     FConfigSection* FindByName(tvULong Name) const;

@@ -142,7 +142,8 @@ protected:
     char WritePath[PathCapacity];
     FPackageMemberTable* CarriedOver;
     // True when the old package holds a member that cannot be carried over (a name of 256
-    // bytes or more): an update then keeps the old package.
+    // bytes or more, or members that could not be listed for want of memory): an update then
+    // keeps the old package.
     bool CarryOverBlocked;
 
 private:

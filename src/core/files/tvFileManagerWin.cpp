@@ -36,16 +36,20 @@ FFileReader* FFileManagerWin::CreateReader(const tvWChar* Path)
 
 FFileWriter* FFileManagerWin::CreateWriter(const tvWChar* Path)
 {
+    // The writer's memory comes first: opening truncates the file, and a writer refused its
+    // memory after that would have emptied a file that was there for nothing.
+    void* Memory = FFundament::operator new(sizeof(FFileWriterWin));
+    if (!Memory)
+        return nullptr;
     const tvULong Attributes = Platform::FileGetAttributes(Path);
     if (Attributes != Platform::FileAttributesInvalid && (Attributes & Platform::FileAttributeReadOnly))
         Platform::FileSetAttributes(Path, Attributes & ~Platform::FileAttributeReadOnly);
     tvHandle Stream = Platform::StreamOpen(Path, Platform::EStreamMode::WriteBinary);
-    if (!Stream)
+    if (!Stream) {
+        FFundament::operator delete(Memory);
         return nullptr;
-    FFileWriter* Writer = new FFileWriterWin(Stream);
-    if (!Writer)
-        Platform::StreamClose(Stream);
-    return Writer;
+    }
+    return new (Memory) FFileWriterWin(Stream);
 }
 
 bool FFileManagerWin::FindFile(const tvWChar* Path)

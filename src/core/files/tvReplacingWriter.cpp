@@ -25,15 +25,20 @@ bool appManagerWritesFilesInPlace(FFileManager* Manager)
     return false;
 }
 
-FReplacingWriter::FReplacingWriter(FFileManager* Manager, const tvWChar* Path) : Target(Path), Writer(nullptr)
+FReplacingWriter::FReplacingWriter(FFileManager* Manager, const tvWChar* Path, bool PlainPaths)
+    : Target(Path), Writer(nullptr)
 {
-    if (!Manager || Target.IsEmpty())
-        return;
-    if (appManagerWritesFilesInPlace(Manager)) {
+    if (!Manager || !Path || !*Path || Target.GetLength() == 0)
+        return;  // no manager, no path, or the path's copy was refused its memory
+    if (PlainPaths || appManagerWritesFilesInPlace(Manager)) {
         Temporary = Target + TVCORE_REPLACING_SUFFIX;
         if (Temporary.GetLength() <= Target.GetLength())
             return;  // memory refused: better no file than one written over the target
+        const EFilePackMode SavedMode = Manager->IsPackageMode();
+        if (PlainPaths)
+            Manager->SetPackageMode(FILEPACK_PlainPaths);
         Writer = Manager->CreateWriter(Temporary);
+        Manager->SetPackageMode(SavedMode);
     } else {
         Writer = Manager->CreateWriter(Path);
     }

@@ -3,7 +3,8 @@
 // native manager, and the linear managers over it, which pass writers on), the bytes go to a
 // file beside the target, which replaces the target only once it is complete and flushed.
 // Other managers (memory, packages) get their own writer for the path: what they guarantee is
-// theirs to say.
+// theirs to say. A caller that asks for plain paths (package mode 4 while the writer is made)
+// takes the manager to write the machine's file at the path given, whatever its type.
 #pragma once
 
 #include "tvCore/core/files/tvFileManager.h"
@@ -18,8 +19,10 @@ TVCORE_INTERNAL bool appManagerWritesFilesInPlace(FFileManager* Manager);
 
 class TVCORE_INTERNAL FReplacingWriter : public FFundament {
 public:
-    // Opens the writer (beside the target, or the manager's own for the target).
-    FReplacingWriter(FFileManager* Manager, const tvWChar* Path);
+    // Opens the writer (beside the target, or the manager's own for the target). With
+    // PlainPaths the manager's package mode is 4 while the writer is made (then restored), and
+    // the bytes always go beside the target.
+    FReplacingWriter(FFileManager* Manager, const tvWChar* Path, bool PlainPaths = false);
     // A writer that was not committed is abandoned: the target stays as it was and the file
     // beside it is removed.
     ~FReplacingWriter();
