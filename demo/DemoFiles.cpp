@@ -22,18 +22,18 @@ void SerializeRecord(FArchive& Ar, int& Version, FString& Name, float& Scale)
 void DemoFiles()
 {
     std::printf("Archives and native files\n");
-    std::string Root = (std::filesystem::temp_directory_path() / "tvCoreDemo-XXXXXX").string();
-    if (!mkdtemp(Root.data())) {
+    const std::string Root = DemoMakeTempFolder("tvCoreDemo").string();
+    if (Root.empty()) {
         DemoCheck(false, "temporary folder created");
         return;
     }
-    const std::u16string Folder = std::filesystem::path(Root).u16string() + u"/";
-    const std::u16string Deep = Folder + u"saves\\slot1/record.bin";
+    const DemoText Folder = DemoFolderText(Root);
+    const DemoText Deep = Folder + TVTEXT("saves\\slot1") + DemoSeparator() + TVTEXT("record.bin");
     appSafeCreateDirectory(Deep.c_str(), true);
 
     FFileManagerWin Manager;
     int Version = 41;
-    FString Name(u"Tolvane");
+    FString Name(TVTEXT("Tolvane"));
     float Scale = 0.75f;
     if (FFileWriter* Writer = Manager.CreateWriter(Deep.c_str())) {
         SerializeRecord(*Writer, Version, Name, Scale);
@@ -51,17 +51,17 @@ void DemoFiles()
     DemoCheck(LoadedVersion == 41 && LoadedName.Compare(Name) == 0 && LoadedScale == 0.75f, "record loaded as saved");
 
     TArray<FString> Files;
-    const std::u16string Slot = Folder + u"saves/slot1/";
+    const DemoText Slot = Folder + TVTEXT("saves") + DemoSeparator() + TVTEXT("slot1") + DemoSeparator();
     Manager.GetFilesFromDirectory(Slot.c_str(), Files);
-    DemoCheck(Files.Num() == 1 && std::u16string(static_cast<const tvWChar*>(Files[0])) == Slot + u"record.bin",
+    DemoCheck(Files.Num() == 1 && DemoText(static_cast<const tvWChar*>(Files[0])) == Slot + TVTEXT("record.bin"),
               "the folder lists the one file");
 
-    FString Line(u"ZIP WRITE -name=\"my pack\" -level=1");
+    FString Line(TVTEXT("ZIP WRITE -name=\"my pack\" -level=1"));
     FString Command, Rest, PackName;
     int Level = 0;
-    const bool Parsed = parse_command(Line, Command, Rest) && parse_param(Line, FString(u"-name="), PackName) &&
-                        parse_param(Line, FString(u"-level="), Level);
-    DemoCheck(Parsed && Command.Compare(u"ZIP") == 0 && PackName.Compare(u"my pack") == 0 && Level == 1,
+    const bool Parsed = parse_command(Line, Command, Rest) && parse_param(Line, FString(TVTEXT("-name=")), PackName) &&
+                        parse_param(Line, FString(TVTEXT("-level=")), Level);
+    DemoCheck(Parsed && Command.Compare(TVTEXT("ZIP")) == 0 && PackName.Compare(TVTEXT("my pack")) == 0 && Level == 1,
               "command line parsed");
 
     std::error_code Ignored;

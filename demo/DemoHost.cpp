@@ -13,7 +13,7 @@
 using namespace Tolvane;
 
 namespace {
-bool WriteMember(const std::u16string& Path, const std::string& Text)
+bool WriteMember(const DemoText& Path, const std::string& Text)
 {
     FFileWriter* Writer = GFileManager->CreateWriter(Path.c_str());
     if (!Writer)
@@ -24,7 +24,7 @@ bool WriteMember(const std::u16string& Path, const std::string& Text)
     return Ok;
 }
 
-std::string ReadMember(const std::u16string& Path)
+std::string ReadMember(const DemoText& Path)
 {
     FFileReader* Reader = GFileManager->CreateReader(Path.c_str());
     if (!Reader)
@@ -39,16 +39,16 @@ std::string ReadMember(const std::u16string& Path)
 void DemoHost()
 {
     std::printf("Host: start-up, packages, shared memory, shut-down\n");
-    std::string Root = (std::filesystem::temp_directory_path() / "tvCoreHost-XXXXXX").string();
-    if (!mkdtemp(Root.data())) {
+    const std::string Root = DemoMakeTempFolder("tvCoreHost").string();
+    if (Root.empty()) {
         DemoCheck(false, "temporary data root created");
         return;
     }
-    const std::u16string DataRoot = std::filesystem::path(Root).u16string() + u"/";
+    const DemoText DataRoot = DemoFolderText(Root);
 
     DemoCheck(appInitCore() == 1, "appInitCore created the singletons");
     DemoCheck(GFileManager && GFileManager->IsPackageMode() == 3, "the package file system is GFileManager, mode 3");
-    GLog->Open((DataRoot + u"host.log").c_str());
+    GLog->Open((DataRoot + TVTEXT("host.log")).c_str());
     appLog(TVTEXT("host started; data root %s"), DataRoot.c_str());
     GFileManager->SetDataRootDir(DataRoot.c_str());
     // Outside the editor a package is written to the user's data root; this host keeps both in
@@ -58,17 +58,17 @@ void DemoHost()
     GFileManager->Initialize();
 
     const struct {
-        const char16_t* Path;
+        const tvWChar* Path;
         const char* Text;
     } Members[] = {
-        {u"Models\\Chars*body/arm.msh", "arm mesh"},
-        {u"Models\\Chars*body/leg.msh", "leg mesh"},
-        {u"Models\\Chars*readme.txt", "three members in one package"},
+        {TVTEXT("Models\\Chars*body/arm.msh"), "arm mesh"},
+        {TVTEXT("Models\\Chars*body/leg.msh"), "leg mesh"},
+        {TVTEXT("Models\\Chars*readme.txt"), "three members in one package"},
     };
     bool Written = true;
     for (const auto& Member : Members)
         Written = WriteMember(Member.Path, Member.Text) && Written;
-    std::u16string Close = u"CLOSE ALL";
+    DemoText Close = TVTEXT("CLOSE ALL");
     FString Output;
     GFileManager->Exec(Close.data(), Output);  // the package finishes its file
     DemoCheck(Written && std::filesystem::exists(Root + "/Models/Chars.xup"), "Models/Chars.xup written with 3 members");
@@ -76,7 +76,7 @@ void DemoHost()
     bool ReadBack = true;
     for (const auto& Member : Members) {
         const std::string Text = ReadMember(Member.Path);
-        std::printf("  %s -> \"%s\"\n", std::string(Member.Path, Member.Path + std::char_traits<char16_t>::length(Member.Path)).c_str(),
+        std::printf("  %s -> \"%s\"\n", std::string(Member.Path, Member.Path + std::char_traits<tvWChar>::length(Member.Path)).c_str(),
                     Text.c_str());
         ReadBack = ReadBack && Text == Member.Text;
     }

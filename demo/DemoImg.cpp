@@ -16,8 +16,8 @@ using namespace Tolvane;
 void DemoImg()
 {
     std::printf("IMG archives\n");
-    std::string Root = (std::filesystem::temp_directory_path() / "tvCoreDemoImg-XXXXXX").string();
-    if (!mkdtemp(Root.data())) {
+    const std::string Root = DemoMakeTempFolder("tvCoreDemoImg").string();
+    if (Root.empty()) {
         DemoCheck(false, "temporary folder created");
         return;
     }
@@ -26,16 +26,16 @@ void DemoImg()
     std::filesystem::create_directories(Root + "/Data/Engine");
     std::ofstream(Root + "/Data/Engine/Engine.ini") << "[Data]\r\nImg=\\Game.img\r\n";
     std::ofstream(Root + "/Data/readme.txt") << "a loose file";
-    const std::u16string DataRoot = std::filesystem::path(Root).u16string() + u"/Data/";
+    const DemoText DataRoot = DemoFolderText(Root) + TVTEXT("Data") + DemoSeparator();
 
     {
         FImgArchiveWriter Writer;
         const char Sky[] = "sky texture bytes";
-        Writer.AddFile(u"Data\\Textures\\Sky.dds", Sky, sizeof(Sky) - 1);
-        Writer.AddFile(u"Data\\Models\\Hero.msh", "mesh", 4);
-        DemoCheck(Writer.Save((DataRoot + u"Game.img").c_str()) == 1, "archive written with 2 files");
+        Writer.AddFile(TVTEXT("Data\\Textures\\Sky.dds"), Sky, sizeof(Sky) - 1);
+        Writer.AddFile(TVTEXT("Data\\Models\\Hero.msh"), "mesh", 4);
+        DemoCheck(Writer.Save((DataRoot + TVTEXT("Game.img")).c_str()) == 1, "archive written with 2 files");
         TArray<FString> Faults;
-        DemoCheck(appCheckImgArchive((DataRoot + u"Game.img").c_str(), Faults) == 0, "checker finds no fault");
+        DemoCheck(appCheckImgArchive((DataRoot + TVTEXT("Game.img")).c_str(), Faults) == 0, "checker finds no fault");
     }
 
     {
@@ -47,7 +47,7 @@ void DemoImg()
                     FileSystem.GetPrefixLength());
 
         char Text[64] = {};
-        if (FFileReader* Reader = FileSystem.CreateReader((DataRoot + u"textures/sky.dds").c_str())) {
+        if (FFileReader* Reader = FileSystem.CreateReader((DataRoot + TVTEXT("textures") + DemoSeparator() + TVTEXT("sky.dds")).c_str())) {
             Reader->Serialize(Text, tvULong(Reader->GetSize()));
             std::printf("  archive item textures/sky.dds: \"%s\"\n", Text);
             delete Reader;
@@ -55,7 +55,7 @@ void DemoImg()
         DemoCheck(std::string(Text) == "sky texture bytes", "item read from the archive");
 
         char Loose[64] = {};
-        if (FFileReader* Reader = FileSystem.CreateReader((DataRoot + u"readme.txt").c_str())) {
+        if (FFileReader* Reader = FileSystem.CreateReader((DataRoot + TVTEXT("readme.txt")).c_str())) {
             Reader->Serialize(Loose, tvULong(Reader->GetSize()));
             std::printf("  loose file readme.txt: \"%s\"\n", Loose);
             delete Reader;

@@ -14,19 +14,19 @@ using namespace Tolvane;
 void DemoTextFiles()
 {
     std::printf("Text files and the linear file system\n");
-    std::string Root = (std::filesystem::temp_directory_path() / "tvCoreDemo-XXXXXX").string();
-    if (!mkdtemp(Root.data())) {
+    const std::string Root = DemoMakeTempFolder("tvCoreDemo").string();
+    if (Root.empty()) {
         DemoCheck(false, "temporary folder created");
         return;
     }
-    const std::u16string Folder = std::filesystem::path(Root).u16string() + u"/";
-    const std::u16string TextFile = Folder + u"greeting.txt";
-    const std::u16string Run = Folder + u"startup";
+    const DemoText Folder = DemoFolderText(Root);
+    const DemoText TextFile = Folder + TVTEXT("greeting.txt");
+    const DemoText Run = Folder + TVTEXT("startup");
     FFileManager* Saved = GFileManager;
 
     // Recording: every read through the manager goes into startup.lin as well.
     GFileManager = appLinearFileSystemInit(LOADINGMODE_Save);
-    const FString Greeting(u"Tolvane \u4E2D");
+    const FString Greeting(TVTEXT("Tolvane \u4E2D"));
     DemoCheck(appSaveStringToFile(Greeting, TextFile.c_str()) == 1, "saved as FF FE and UTF-16LE");
     appLinearFileSystemStart(Run.c_str());
     FString Loaded;

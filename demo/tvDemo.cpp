@@ -5,6 +5,9 @@
 #include "DemoSections.h"
 
 #include <cstdio>
+#include <random>
+#include <system_error>
+#include <type_traits>
 
 using namespace Tolvane;
 
@@ -17,6 +20,42 @@ void DemoCheck(bool Ok, const char* What)
     std::printf("  [%s] %s\n", Ok ? " ok " : "FAIL", What);
     if (!Ok)
         ++GFailures;
+}
+
+std::filesystem::path DemoMakeTempFolder(const char* Prefix)
+{
+    std::random_device Seed;
+    std::mt19937 Random(Seed());
+    std::error_code Error;
+    const std::filesystem::path Temporary = std::filesystem::temp_directory_path(Error);
+    for (int Attempt = 0; !Error && Attempt < 100; ++Attempt) {
+        const std::filesystem::path Candidate = Temporary / (std::string(Prefix) + "-" + std::to_string(Random() % 1000000u));
+        if (std::filesystem::create_directory(Candidate, Error))
+            return Candidate;
+    }
+    return std::filesystem::path();
+}
+
+namespace {
+// A path's text in the library's code-unit type (char16_t or wchar_t).
+template <class Unit>
+std::basic_string<Unit> PathText(const std::filesystem::path& Path)
+{
+    if constexpr (std::is_same<Unit, wchar_t>::value)
+        return Path.wstring();
+    else
+        return Path.u16string();
+}
+} // namespace
+
+DemoText DemoFolderText(const std::filesystem::path& Folder)
+{
+    return PathText<tvWChar>(Folder) + DemoSeparator();
+}
+
+DemoText DemoSeparator()
+{
+    return DemoText(1, static_cast<tvWChar>(std::filesystem::path::preferred_separator));
 }
 
 void DemoFrame()
