@@ -14,6 +14,7 @@
 #include <map>
 #include <string>
 #include <unistd.h>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -33,7 +34,7 @@ std::string BenchFolder()
     return Folder;
 }
 
-std::u16string Wide(const std::string& Text) { return std::u16string(Text.begin(), Text.end()); }
+WideText Wide(const std::string& Text) { return WideText(Text.begin(), Text.end()); }
 
 // About 10 MiB of elements three levels deep, with attributes and texts.
 const std::string& XmlPath()
@@ -75,7 +76,7 @@ const std::string& IniPath()
 
 void BM_XmlLoad(benchmark::State& State)
 {
-    const std::u16string Path = Wide(XmlPath());
+    const WideText Path = Wide(XmlPath());
     for (auto _ : State) {
         FXmlFile Xml;
         if (!Xml.Load(Path.c_str()))
@@ -101,7 +102,7 @@ BENCHMARK(BM_TinyXmlLoadFile)->Unit(benchmark::kMillisecond);
 
 void BM_ConfigLoad(benchmark::State& State)
 {
-    const std::u16string Path = Wide(IniPath());
+    const WideText Path = Wide(IniPath());
     FFileManagerWin Native;
     FFileManager* Saved = GFileManager;
     GFileManager = &Native;

@@ -21,6 +21,7 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -28,11 +29,11 @@ namespace {
 
 struct FBenchArchives {
     std::string Root;
-    std::u16string DataRoot;
+    WideText DataRoot;
     tvULong BigSize = 0;
     std::unique_ptr<FImgFileSystem> Big;     // one large item, DATA\BIG.BIN, and a 1 MiB item
     std::unique_ptr<FImgFileSystem> Many;    // 100,000 files, 6 components each
-    std::vector<std::u16string> Queries;     // absolute paths of the 100,000 files
+    std::vector<WideText> Queries;     // absolute paths of the 100,000 files
     std::vector<std::string> Keys;           // their archive paths
     std::string BigArchive;                  // system path of the large archive
     tvULong BigOffset = 0;
@@ -60,7 +61,7 @@ struct FBenchArchives {
         std::filesystem::remove_all(Root, Ignored);
     }
 
-    static std::u16string Wide(const std::string& Text) { return std::u16string(Text.begin(), Text.end()); }
+    static WideText Wide(const std::string& Text) { return WideText(Text.begin(), Text.end()); }
 
     std::unique_ptr<FImgFileSystem> Open(const std::string& Name, FImgArchiveWriter& Writer)
     {
@@ -88,8 +89,8 @@ struct FBenchArchives {
         }
         FImgArchiveWriter Writer;
         std::vector<unsigned char> Small(1 << 20, 0x5A);
-        Writer.AddFile(u"Data/Small.bin", Small.data(), tvULong(Small.size()));
-        Writer.AddDiskFile(u"Data/Big.bin", Wide(Source).c_str());
+        Writer.AddFile(TVTEXT("Data/Small.bin"), Small.data(), tvULong(Small.size()));
+        Writer.AddDiskFile(TVTEXT("Data/Big.bin"), Wide(Source).c_str());
         Big = Open("Big", Writer);
         std::filesystem::remove(Source);
         BigArchive = Root + "/Big/Data/Pack.img";

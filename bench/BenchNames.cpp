@@ -11,16 +11,19 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+#include "support/WideText.h"
+
+using WideTextView = std::basic_string_view<Tolvane::tvWChar>;
 
 using namespace Tolvane;
 
 namespace {
 
 // Names of the kind a configuration holds, in mixed case: "Section7.PropertyName_123".
-const std::vector<std::u16string>& BenchNames(int Count)
+const std::vector<WideText>& BenchNames(int Count)
 {
-    static std::unordered_map<int, std::vector<std::u16string>> Cache;
-    std::vector<std::u16string>& Names = Cache[Count];
+    static std::unordered_map<int, std::vector<WideText>> Cache;
+    std::vector<WideText>& Names = Cache[Count];
     if (Names.empty()) {
         static const char* const Words[] = {"Color", "Speed", "MaxHealth", "TextureName", "bEnabled", "Radius"};
         for (int i = 0; i < Count; ++i) {
@@ -41,20 +44,20 @@ std::vector<int> LookupOrder(int Count)
     return Order;
 }
 
-char16_t FoldAscii(char16_t C) { return (C >= u'A' && C <= u'Z') ? static_cast<char16_t>(C + 32) : C; }
+Tolvane::tvWChar FoldAscii(Tolvane::tvWChar C) { return (C >= TVTEXT('A') && C <= TVTEXT('Z')) ? static_cast<Tolvane::tvWChar>(C + 32) : C; }
 
 // FNV-1a over the A-Z-folded code units, and the matching equality.
 struct FNoCaseHash {
-    std::size_t operator()(std::u16string_view Text) const
+    std::size_t operator()(WideTextView Text) const
     {
         std::size_t Hash = 14695981039346656037ull;
-        for (char16_t C : Text)
+        for (Tolvane::tvWChar C : Text)
             Hash = (Hash ^ FoldAscii(C)) * 1099511628211ull;
         return Hash;
     }
 };
 struct FNoCaseEqual {
-    bool operator()(std::u16string_view A, std::u16string_view B) const
+    bool operator()(WideTextView A, WideTextView B) const
     {
         if (A.size() != B.size())
             return false;
@@ -65,17 +68,17 @@ struct FNoCaseEqual {
     }
 };
 // Find: keys view the benchmark's own strings, so a lookup allocates nothing.
-typedef std::unordered_map<std::u16string_view, tvULong, FNoCaseHash, FNoCaseEqual> FViewMap;
+typedef std::unordered_map<WideTextView, tvULong, FNoCaseHash, FNoCaseEqual> FViewMap;
 // Add: keys are copies, as the name table copies its texts.
-typedef std::unordered_map<std::u16string, tvULong, FNoCaseHash, FNoCaseEqual> FCopyMap;
+typedef std::unordered_map<WideText, tvULong, FNoCaseHash, FNoCaseEqual> FCopyMap;
 
 // Arguments: the number of names, and the name table's bucket count.
 void BM_NameHashFind(benchmark::State& State)
 {
     const int Count = static_cast<int>(State.range(0));
-    const std::vector<std::u16string>& Names = BenchNames(Count);
+    const std::vector<WideText>& Names = BenchNames(Count);
     FNameHash Table(Count, static_cast<int>(State.range(1)));
-    for (const std::u16string& Name : Names)
+    for (const WideText& Name : Names)
         Table.Add(Name.c_str());
     const std::vector<int> Order = LookupOrder(Count);
     std::size_t Next = 0;
@@ -90,16 +93,16 @@ BENCHMARK(BM_NameHashFind)->Args({1024, 1024})->Args({100000, 1024})->Args({1000
 void BM_UnorderedMapFind(benchmark::State& State)
 {
     const int Count = static_cast<int>(State.range(0));
-    const std::vector<std::u16string>& Names = BenchNames(Count);
+    const std::vector<WideText>& Names = BenchNames(Count);
     FViewMap Map;
-    for (const std::u16string& Name : Names)
+    for (const WideText& Name : Names)
         Map.emplace(Name, static_cast<tvULong>(Map.size()));
     const std::vector<int> Order = LookupOrder(Count);
     std::size_t Next = 0;
     for (auto _ : State) {
         // Found through a pointer to zero-terminated text, as the name table is.
-        const char16_t* Text = Names[static_cast<std::size_t>(Order[Next])].c_str();
-        auto Found = Map.find(std::u16string_view(Text));
+        const Tolvane::tvWChar* Text = Names[static_cast<std::size_t>(Order[Next])].c_str();
+        auto Found = Map.find(WideTextView(Text));
         benchmark::DoNotOptimize(Found);
         if (++Next == Order.size())
             Next = 0;
@@ -111,10 +114,10 @@ BENCHMARK(BM_UnorderedMapFind)->Arg(1024)->Arg(100000);
 void BM_NameHashAdd(benchmark::State& State)
 {
     const int Count = static_cast<int>(State.range(0));
-    const std::vector<std::u16string>& Names = BenchNames(Count);
+    const std::vector<WideText>& Names = BenchNames(Count);
     for (auto _ : State) {
         FNameHash Table(1024, static_cast<int>(State.range(1)));
-        for (const std::u16string& Name : Names)
+        for (const WideText& Name : Names)
             benchmark::DoNotOptimize(Table.Add(Name.c_str()));
     }
     State.SetItemsProcessed(State.iterations() * Count);
@@ -124,10 +127,10 @@ BENCHMARK(BM_NameHashAdd)->Args({1024, 1024})->Args({100000, 1024})->Args({10000
 void BM_UnorderedMapAdd(benchmark::State& State)
 {
     const int Count = static_cast<int>(State.range(0));
-    const std::vector<std::u16string>& Names = BenchNames(Count);
+    const std::vector<WideText>& Names = BenchNames(Count);
     for (auto _ : State) {
         FCopyMap Map;
-        for (const std::u16string& Name : Names) {
+        for (const WideText& Name : Names) {
             // Unique adding: a lookup first, then the copy.
             auto Found = Map.find(Name);
             benchmark::DoNotOptimize(Found == Map.end() ? Map.emplace(Name, static_cast<tvULong>(Map.size())).first->second

@@ -11,6 +11,7 @@
 #include <string>
 #include <unzip.h>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -18,10 +19,10 @@ namespace {
 
 constexpr int MemberCount = 1000;
 
-std::u16string MemberName(int Index)
+WideText MemberName(int Index)
 {
     const std::string Name = "dir/member" + std::to_string(Index) + ".txt";
-    return std::u16string(Name.begin(), Name.end());
+    return WideText(Name.begin(), Name.end());
 }
 
 // The package file system with one package of 1,000 members of 400 bytes each, made once.
@@ -35,19 +36,19 @@ FPackageFileSystem& Files()
         FPackageFileSystem* Made = new FPackageFileSystem;
         GFileManager = Made;
         GIsEditor = 1;
-        Made->SetDataRootDir(std::u16string(Root.begin(), Root.end()).c_str());
+        Made->SetDataRootDir(WideText(Root.begin(), Root.end()).c_str());
         Made->Initialize();
         std::string Text;
         for (int i = 0; i < 20; ++i)
             Text += "line of member text\n";
         for (int i = 0; i < MemberCount; ++i) {
-            FFileWriter* Writer = Made->CreateWriter((u"Pkg*" + MemberName(i)).c_str());
+            FFileWriter* Writer = Made->CreateWriter((TVTEXT("Pkg*") + MemberName(i)).c_str());
             if (Writer) {
                 Writer->Serialize(Text.data(), static_cast<tvULong>(Text.size()));
                 delete Writer;
             }
         }
-        std::u16string Close = u"CLOSE ALL";
+        WideText Close = TVTEXT("CLOSE ALL");
         FString Output;
         Made->Exec(Close.data(), Output);
         return Made;
@@ -59,11 +60,11 @@ FPackageFileSystem& Files()
 void BM_PackageFileSystemMembers(benchmark::State& State)
 {
     FPackageFileSystem& Manager = Files();
-    std::vector<std::u16string> Paths;
+    std::vector<WideText> Paths;
     for (int i = 0; i < MemberCount; ++i)
-        Paths.push_back(u"Pkg*" + MemberName(i));
+        Paths.push_back(TVTEXT("Pkg*") + MemberName(i));
     for (auto _ : State) {
-        for (const std::u16string& Path : Paths) {
+        for (const WideText& Path : Paths) {
             FFileReader* Reader = Manager.CreateReader(Path.c_str());
             if (!Reader) {
                 State.SkipWithError("member not read");

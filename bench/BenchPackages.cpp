@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 #include <zlib.h>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -45,15 +46,15 @@ const std::string& Folder()
     return Path;
 }
 
-std::u16string PackagePath(const char* Name)
+WideText PackagePath(const char* Name)
 {
     const std::string Path = Folder() + "/" + Name;
-    return std::u16string(Path.begin(), Path.end());
+    return WideText(Path.begin(), Path.end());
 }
 
 bool WriteMember(FZipPackage& Package)
 {
-    FZipFileWriter* Writer = Package.CreateMemberWriter(u"member.bin");
+    FZipFileWriter* Writer = Package.CreateMemberWriter(TVTEXT("member.bin"));
     if (!Writer)
         return false;
     Writer->Write(const_cast<unsigned char*>(Content().data()), static_cast<tvULong>(MemberSize));
@@ -83,7 +84,7 @@ void BM_PackageMemberRead(benchmark::State& State)
 {
     GIsEditor = 1;
     GZipWriteMode = ZIPWRITE_Write;
-    const std::u16string Path = PackagePath("read");
+    const WideText Path = PackagePath("read");
     {
         FZipPackage Package(Path.c_str());
         if (!Package.Open() || !WriteMember(Package)) {
@@ -93,7 +94,7 @@ void BM_PackageMemberRead(benchmark::State& State)
     }
     FUnzipPackage Package(Path.c_str());
     for (auto _ : State) {
-        FZipFileReader* Reader = Package.CreateMemberReader(u"member.bin");
+        FZipFileReader* Reader = Package.CreateMemberReader(TVTEXT("member.bin"));
         if (!Reader) {
             State.SkipWithError("member not read");
             return;
@@ -143,7 +144,7 @@ void BM_PackageMemberWrite(benchmark::State& State)
 {
     GIsEditor = 1;
     GZipWriteMode = ZIPWRITE_Write;
-    const std::u16string Path = PackagePath("write");
+    const WideText Path = PackagePath("write");
     for (auto _ : State) {
         // Opening and finishing the package (its sync and rename) are not the member's cost.
         State.PauseTiming();

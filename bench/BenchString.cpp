@@ -1,4 +1,4 @@
-// FString against std::u16string and snprintf on the same texts: formatting, appending,
+// FString against WideText and snprintf on the same texts: formatting, appending,
 // searching and replacing.
 #include "BenchHeap.h"
 #include "BenchRatio.h"
@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -18,7 +19,7 @@ void BM_FStringFormat(benchmark::State& State)
     FString S;
     int Frame = 0;
     for (auto _ : State) {
-        S.Format(u"Frame %d: %.3f ms (%s)", Frame++, 56.789, u"renderer");
+        S.Format(TVTEXT("Frame %d: %.3f ms (%s)"), Frame++, 56.789, TVTEXT("renderer"));
         benchmark::DoNotOptimize(static_cast<const tvWChar*>(S));
     }
 }
@@ -44,7 +45,7 @@ void BM_FStringFormatIntegers(benchmark::State& State)
     FString S;
     int V = 0;
     for (auto _ : State) {
-        S.Format(u"%d,%d,%x,%s", V, V * 7, V * 13, u"end");
+        S.Format(TVTEXT("%d,%d,%x,%s"), V, V * 7, V * 13, TVTEXT("end"));
         ++V;
         benchmark::DoNotOptimize(static_cast<const tvWChar*>(S));
     }
@@ -70,11 +71,11 @@ TVCORE_BENCH_RATIO("BM_FStringFormatIntegers", "BM_SnprintfFormatIntegers", "goa
 void BM_FStringAppend(benchmark::State& State)
 {
     for (auto _ : State) {
-        FString S(u"Data");
-        S += u"\\Models";
-        S += u"\\Characters";
-        S += u'\\';
-        S += u"body.msh";
+        FString S(TVTEXT("Data"));
+        S += TVTEXT("\\Models");
+        S += TVTEXT("\\Characters");
+        S += TVTEXT('\\');
+        S += TVTEXT("body.msh");
         benchmark::DoNotOptimize(static_cast<const tvWChar*>(S));
     }
 }
@@ -83,11 +84,11 @@ BENCHMARK(BM_FStringAppend);
 void BM_U16StringAppend(benchmark::State& State)
 {
     for (auto _ : State) {
-        std::u16string S(u"Data");
-        S += u"\\Models";
-        S += u"\\Characters";
-        S += u'\\';
-        S += u"body.msh";
+        WideText S(TVTEXT("Data"));
+        S += TVTEXT("\\Models");
+        S += TVTEXT("\\Characters");
+        S += TVTEXT('\\');
+        S += TVTEXT("body.msh");
         benchmark::DoNotOptimize(S.data());
     }
 }
@@ -104,32 +105,32 @@ void BM_FStringAppendUntimedMalloc(benchmark::State& State)
 BENCHMARK(BM_FStringAppendUntimedMalloc);
 TVCORE_BENCH_RATIO("BM_FStringAppendUntimedMalloc", "BM_U16StringAppend", "information: the same without the allocator's timing");
 
-const std::u16string GHaystack = std::u16string(2000, u'a') + u"needle" + std::u16string(100, u'b');
+const WideText GHaystack = WideText(2000, TVTEXT('a')) + TVTEXT("needle") + WideText(100, TVTEXT('b'));
 
 void BM_FStringFind(benchmark::State& State)
 {
     const FString S(GHaystack.c_str());
     for (auto _ : State)
-        benchmark::DoNotOptimize(S.Find(u"needle"));
+        benchmark::DoNotOptimize(S.Find(TVTEXT("needle")));
 }
 BENCHMARK(BM_FStringFind);
 
 void BM_U16StringFind(benchmark::State& State)
 {
-    const std::u16string S = GHaystack;
+    const WideText S = GHaystack;
     for (auto _ : State)
-        benchmark::DoNotOptimize(S.find(u"needle"));
+        benchmark::DoNotOptimize(S.find(TVTEXT("needle")));
 }
 BENCHMARK(BM_U16StringFind);
 TVCORE_BENCH_RATIO("BM_FStringFind", "BM_U16StringFind", "");
 
-const std::u16string GPath = u"Data\\Models\\Chars\\Body\\Arm\\Left\\Hand\\Finger\\Nail.msh";
+const WideText GPath = TVTEXT("Data\\Models\\Chars\\Body\\Arm\\Left\\Hand\\Finger\\Nail.msh");
 
 void BM_FStringReplace(benchmark::State& State)
 {
     for (auto _ : State) {
         FString S(GPath.c_str());
-        benchmark::DoNotOptimize(S.Replace(u"\\", u"/"));
+        benchmark::DoNotOptimize(S.Replace(TVTEXT("\\"), TVTEXT("/")));
     }
 }
 BENCHMARK(BM_FStringReplace);
@@ -137,10 +138,10 @@ BENCHMARK(BM_FStringReplace);
 void BM_U16StringReplace(benchmark::State& State)
 {
     for (auto _ : State) {
-        std::u16string S = GPath;
+        WideText S = GPath;
         int Count = 0;
-        for (std::size_t At = S.find(u"\\"); At != std::u16string::npos; At = S.find(u"\\", At + 1)) {
-            S.replace(At, 1, u"/");
+        for (std::size_t At = S.find(TVTEXT("\\")); At != WideText::npos; At = S.find(TVTEXT("\\"), At + 1)) {
+            S.replace(At, 1, TVTEXT("/"));
             ++Count;
         }
         benchmark::DoNotOptimize(Count);

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -32,10 +33,10 @@ struct FBenchFolder {
         if (!Root.empty())
             std::filesystem::remove_all(Root, Ignored);
     }
-    std::u16string Path(const std::string& Name) const
+    WideText Path(const std::string& Name) const
     {
         const std::string Full = Root + "/" + Name;
-        return std::u16string(Full.begin(), Full.end());
+        return WideText(Full.begin(), Full.end());
     }
     void Write(const std::string& Name, const std::vector<unsigned char>& Bytes) const
     {
@@ -52,10 +53,10 @@ FBenchFolder& Folder()
 
 // 64 MiB of UTF-16LE text with its mark (CJK and ASCII units, no 0), and 64 MiB of
 // single-byte text (no 0 byte).
-const std::u16string& LargeFile(bool Utf16)
+const WideText& LargeFile(bool Utf16)
 {
-    static std::u16string Names[2];
-    std::u16string& Name = Names[Utf16 ? 1 : 0];
+    static WideText Names[2];
+    WideText& Name = Names[Utf16 ? 1 : 0];
     if (Name.empty()) {
         std::vector<unsigned char> Bytes(GLargeBytes);
         if (Utf16) {
@@ -85,7 +86,7 @@ struct FManagerScope {
 
 void LoadText(benchmark::State& State, bool Utf16)
 {
-    const std::u16string& Name = LargeFile(Utf16);
+    const WideText& Name = LargeFile(Utf16);
     FFileManagerWin Native;
     FManagerScope Scope(&Native);
     for (auto _ : State) {
@@ -100,7 +101,7 @@ void LoadText(benchmark::State& State, bool Utf16)
 // The native reader alone: open, a buffer of the file's size from GMalloc, one read, close.
 void NativeRead(benchmark::State& State, bool Utf16)
 {
-    const std::u16string& Name = LargeFile(Utf16);
+    const WideText& Name = LargeFile(Utf16);
     FFileManagerWin Native;
     for (auto _ : State) {
         FFileReader* Reader = Native.CreateReader(Name.c_str());
@@ -128,9 +129,9 @@ TVCORE_BENCH_RATIO("BM_LoadTextSingleByte_64MiB", "BM_NativeReadSingleByte_64MiB
 
 // 10,000 files of 64 to 1,087 bytes, and the recording of one run that opens each and reads it
 // whole ("run.lin").
-const std::vector<std::u16string>& SmallFiles()
+const std::vector<WideText>& SmallFiles()
 {
-    static std::vector<std::u16string> Names;
+    static std::vector<WideText> Names;
     if (!Names.empty())
         return Names;
     for (int i = 0; i < GSmallFiles; ++i) {
@@ -143,7 +144,7 @@ const std::vector<std::u16string>& SmallFiles()
         FManagerScope Scope(Recorder);
         appLinearFileSystemStart(Folder().Path("run").c_str());
         std::vector<unsigned char> Buffer(2048);
-        for (const std::u16string& Name : Names) {
+        for (const WideText& Name : Names) {
             FFileReader* Reader = GFileManager->CreateReader(Name.c_str());
             Reader->Read(Buffer.data(), static_cast<tvULong>(Reader->GetSize()));
             delete Reader;
@@ -155,9 +156,9 @@ const std::vector<std::u16string>& SmallFiles()
 }
 
 // Opens every file and reads it whole through the installed manager.
-void ReadAll(const std::vector<std::u16string>& Names, std::vector<unsigned char>& Buffer)
+void ReadAll(const std::vector<WideText>& Names, std::vector<unsigned char>& Buffer)
 {
-    for (const std::u16string& Name : Names) {
+    for (const WideText& Name : Names) {
         FFileReader* Reader = GFileManager->CreateReader(Name.c_str());
         benchmark::DoNotOptimize(Reader->Read(Buffer.data(), static_cast<tvULong>(Reader->GetSize())));
         delete Reader;
@@ -166,11 +167,11 @@ void ReadAll(const std::vector<std::u16string>& Names, std::vector<unsigned char
 
 void BM_ReplaySmallFiles(benchmark::State& State)
 {
-    const std::vector<std::u16string>& Names = SmallFiles();
+    const std::vector<WideText>& Names = SmallFiles();
     FFileManager* Replay = appLinearFileSystemInit(LOADINGMODE_Load);
     FManagerScope Scope(Replay);
     std::vector<unsigned char> Buffer(2048);
-    const std::u16string Run = Folder().Path("run");
+    const WideText Run = Folder().Path("run");
     for (auto _ : State) {
         appLinearFileSystemStart(Run.c_str());
         ReadAll(Names, Buffer);
@@ -182,7 +183,7 @@ void BM_ReplaySmallFiles(benchmark::State& State)
 
 void BM_NativeSmallFiles(benchmark::State& State)
 {
-    const std::vector<std::u16string>& Names = SmallFiles();
+    const std::vector<WideText>& Names = SmallFiles();
     FFileManagerWin Native;
     FManagerScope Scope(&Native);
     std::vector<unsigned char> Buffer(2048);

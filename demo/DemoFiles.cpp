@@ -27,8 +27,8 @@ void DemoFiles()
         DemoCheck(false, "temporary folder created");
         return;
     }
-    const DemoText Folder = DemoFolderText(Root);
-    const DemoText Deep = Folder + TVTEXT("saves\\slot1") + DemoSeparator() + TVTEXT("record.bin");
+    const WideText Folder = PathText(Root) + DemoSeparator();
+    const WideText Deep = Folder + TVTEXT("saves\\slot1") + DemoSeparator() + TVTEXT("record.bin");
     appSafeCreateDirectory(Deep.c_str(), true);
 
     FFileManagerWin Manager;
@@ -51,9 +51,9 @@ void DemoFiles()
     DemoCheck(LoadedVersion == 41 && LoadedName.Compare(Name) == 0 && LoadedScale == 0.75f, "record loaded as saved");
 
     TArray<FString> Files;
-    const DemoText Slot = Folder + TVTEXT("saves") + DemoSeparator() + TVTEXT("slot1") + DemoSeparator();
+    const WideText Slot = Folder + TVTEXT("saves") + DemoSeparator() + TVTEXT("slot1") + DemoSeparator();
     Manager.GetFilesFromDirectory(Slot.c_str(), Files);
-    DemoCheck(Files.Num() == 1 && DemoText(static_cast<const tvWChar*>(Files[0])) == Slot + TVTEXT("record.bin"),
+    DemoCheck(Files.Num() == 1 && WideText(static_cast<const tvWChar*>(Files[0])) == Slot + TVTEXT("record.bin"),
               "the folder lists the one file");
 
     FString Line(TVTEXT("ZIP WRITE -name=\"my pack\" -level=1"));

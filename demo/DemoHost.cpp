@@ -13,7 +13,7 @@
 using namespace Tolvane;
 
 namespace {
-bool WriteMember(const DemoText& Path, const std::string& Text)
+bool WriteMember(const WideText& Path, const std::string& Text)
 {
     FFileWriter* Writer = GFileManager->CreateWriter(Path.c_str());
     if (!Writer)
@@ -24,7 +24,7 @@ bool WriteMember(const DemoText& Path, const std::string& Text)
     return Ok;
 }
 
-std::string ReadMember(const DemoText& Path)
+std::string ReadMember(const WideText& Path)
 {
     FFileReader* Reader = GFileManager->CreateReader(Path.c_str());
     if (!Reader)
@@ -44,7 +44,7 @@ void DemoHost()
         DemoCheck(false, "temporary data root created");
         return;
     }
-    const DemoText DataRoot = DemoFolderText(Root);
+    const WideText DataRoot = PathText(Root) + DemoSeparator();
 
     DemoCheck(appInitCore() == 1, "appInitCore created the singletons");
     DemoCheck(GFileManager && GFileManager->IsPackageMode() == 3, "the package file system is GFileManager, mode 3");
@@ -58,7 +58,7 @@ void DemoHost()
     GFileManager->Initialize();
 
     const struct {
-        const tvWChar* Path;
+        const Tolvane::tvWChar* Path;
         const char* Text;
     } Members[] = {
         {TVTEXT("Models\\Chars*body/arm.msh"), "arm mesh"},
@@ -68,7 +68,7 @@ void DemoHost()
     bool Written = true;
     for (const auto& Member : Members)
         Written = WriteMember(Member.Path, Member.Text) && Written;
-    DemoText Close = TVTEXT("CLOSE ALL");
+    WideText Close = TVTEXT("CLOSE ALL");
     FString Output;
     GFileManager->Exec(Close.data(), Output);  // the package finishes its file
     DemoCheck(Written && std::filesystem::exists(Root + "/Models/Chars.xup"), "Models/Chars.xup written with 3 members");
@@ -76,7 +76,7 @@ void DemoHost()
     bool ReadBack = true;
     for (const auto& Member : Members) {
         const std::string Text = ReadMember(Member.Path);
-        std::printf("  %s -> \"%s\"\n", std::string(Member.Path, Member.Path + std::char_traits<tvWChar>::length(Member.Path)).c_str(),
+        std::printf("  %s -> \"%s\"\n", std::string(Member.Path, Member.Path + std::char_traits<Tolvane::tvWChar>::length(Member.Path)).c_str(),
                     Text.c_str());
         ReadBack = ReadBack && Text == Member.Text;
     }

@@ -26,7 +26,7 @@ void DemoImg()
     std::filesystem::create_directories(Root + "/Data/Engine");
     std::ofstream(Root + "/Data/Engine/Engine.ini") << "[Data]\r\nImg=\\Game.img\r\n";
     std::ofstream(Root + "/Data/readme.txt") << "a loose file";
-    const DemoText DataRoot = DemoFolderText(Root) + TVTEXT("Data") + DemoSeparator();
+    const WideText DataRoot = PathText(Root) + DemoSeparator() + TVTEXT("Data") + DemoSeparator();
 
     {
         FImgArchiveWriter Writer;

@@ -27,14 +27,14 @@ void DemoNames()
     FNameHash Names;
     const tvULong Color = Names.Add(TVTEXT("Color"));
     DemoCheck(Names.Find(TVTEXT("none")) == 0 && Names.Add(TVTEXT("COLOR")) == Color &&
-                  DemoText(Names.GetName(Color)) == TVTEXT("Color"),
+                  WideText(Names.GetName(Color)) == TVTEXT("Color"),
               "names are interned case-insensitively; index 0 is None");
     DemoCheck(FNameHash::GetNameHash(TVTEXT("abc"), 1024) == 960, "the bucket hash of abc is 960");
 
     const FDateTime Leap(2000, 2, 28, 12, 0, 0);
     FString Text;
     (Leap + FDateTimeSpan(1, 0, 0, 0)).FormatString(Text);
-    DemoCheck(DemoText(Text) == TVTEXT("2000-2-29:12:0:0"), "Gregorian leap years: 2000-2-28 plus one day is 2000-2-29");
+    DemoCheck(WideText(Text) == TVTEXT("2000-2-29:12:0:0"), "Gregorian leap years: 2000-2-28 plus one day is 2000-2-29");
     char Today[9];
     appGetCurSysTime(Today);
     char Built[9];

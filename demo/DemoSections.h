@@ -7,14 +7,20 @@
 #include <filesystem>
 #include <string>
 
-// Library text held by the demo.
-using DemoText = std::basic_string<Tolvane::tvWChar>;
+// Library text held by the host: UTF-16 code units in the library's code-unit type.
+using WideText = std::basic_string<Tolvane::tvWChar>;
+
+// A system path as library text.
+inline WideText PathText(const std::filesystem::path& Path)
+{
+    const std::u16string Units = Path.u16string();
+    return WideText(Units.begin(), Units.end());
+}
+
 // A new, empty folder in the system's temporary folder; an empty path when none can be made.
 std::filesystem::path DemoMakeTempFolder(const char* Prefix);
-// A system path as library text, ending in the system's separator.
-DemoText DemoFolderText(const std::filesystem::path& Folder);
 // The system's path separator as library text.
-DemoText DemoSeparator();
+WideText DemoSeparator();
 
 void DemoCheck(bool Ok, const char* What);
 

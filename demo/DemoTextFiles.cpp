@@ -19,9 +19,9 @@ void DemoTextFiles()
         DemoCheck(false, "temporary folder created");
         return;
     }
-    const DemoText Folder = DemoFolderText(Root);
-    const DemoText TextFile = Folder + TVTEXT("greeting.txt");
-    const DemoText Run = Folder + TVTEXT("startup");
+    const WideText Folder = PathText(Root) + DemoSeparator();
+    const WideText TextFile = Folder + TVTEXT("greeting.txt");
+    const WideText Run = Folder + TVTEXT("startup");
     FFileManager* Saved = GFileManager;
 
     // Recording: every read through the manager goes into startup.lin as well.

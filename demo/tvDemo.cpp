@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <random>
 #include <system_error>
-#include <type_traits>
 
 using namespace Tolvane;
 
@@ -36,26 +35,9 @@ std::filesystem::path DemoMakeTempFolder(const char* Prefix)
     return std::filesystem::path();
 }
 
-namespace {
-// A path's text in the library's code-unit type (char16_t or wchar_t).
-template <class Unit>
-std::basic_string<Unit> PathText(const std::filesystem::path& Path)
+WideText DemoSeparator()
 {
-    if constexpr (std::is_same<Unit, wchar_t>::value)
-        return Path.wstring();
-    else
-        return Path.u16string();
-}
-} // namespace
-
-DemoText DemoFolderText(const std::filesystem::path& Folder)
-{
-    return PathText<tvWChar>(Folder) + DemoSeparator();
-}
-
-DemoText DemoSeparator()
-{
-    return DemoText(1, static_cast<tvWChar>(std::filesystem::path::preferred_separator));
+    return WideText(1, static_cast<tvWChar>(std::filesystem::path::preferred_separator));
 }
 
 void DemoFrame()

@@ -15,25 +15,26 @@
 #include <sys/mount.h>
 #include <unistd.h>
 #include <vector>
+#include "support/WideText.h"
 
 namespace ConfigTest {
 
 inline std::vector<unsigned char> Bytes(const std::string& Text) { return std::vector<unsigned char>(Text.begin(), Text.end()); }
 
 // UTF-16LE bytes of an ASCII or UTF-16 text, with an optional FF FE mark.
-inline std::vector<unsigned char> Utf16Le(const std::u16string& Text, bool Mark = true)
+inline std::vector<unsigned char> Utf16Le(const WideText& Text, bool Mark = true)
 {
     std::vector<unsigned char> Out;
     if (Mark)
         Out = {0xFF, 0xFE};
-    for (char16_t C : Text) {
+    for (Tolvane::tvWChar C : Text) {
         Out.push_back(static_cast<unsigned char>(C & 0xFF));
         Out.push_back(static_cast<unsigned char>(C >> 8));
     }
     return Out;
 }
 
-inline std::u16string Text(const Tolvane::FString& S) { return std::u16string(static_cast<const Tolvane::tvWChar*>(S)); }
+inline WideText Text(const Tolvane::FString& S) { return WideText(static_cast<const Tolvane::tvWChar*>(S)); }
 
 // A writer that passes bytes to the real file until its budget is spent, then loses the rest
 // and reports it, as a full disk does.
@@ -88,7 +89,7 @@ protected:
         Tolvane::GFileManager = &Native;
     }
     void TearDown() override { Tolvane::GFileManager = SavedManager; }
-    const Tolvane::tvWChar* P(const std::u16string& Name)
+    const Tolvane::tvWChar* P(const WideText& Name)
     {
         Paths.push_back(Folder.Path(Name));
         return Paths.back().c_str();
@@ -103,7 +104,7 @@ protected:
     }
 
 private:
-    std::vector<std::u16string> Paths;
+    std::vector<WideText> Paths;
 };
 
 // A 64 KiB tmpfs mounted for one test (needs the right to mount; Ok() tells).

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <functional>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using namespace ConfigTest;
@@ -22,25 +23,25 @@ struct FSaver {
     const char* Name;
     std::string File;
     std::vector<unsigned char> Old;
-    std::function<int(const std::u16string&)> Save;  // saves the new content to the path
+    std::function<int(const WideText&)> Save;  // saves the new content to the path
 };
 
 std::vector<FSaver> Savers()
 {
     return {
         {"config", "c.ini", Bytes("[Old]\nk=v\n"),
-         [](const std::u16string& Path) {
+         [](const WideText& Path) {
              FConfigFile Config;
              for (int i = 0; i < 1000; ++i)
-                 Config.SetInt(u"S", (u"key" + std::u16string(1, char16_t(u'A' + i % 26)) + std::u16string(i / 26 + 1, u'x')).c_str(), i);
+                 Config.SetInt(TVTEXT("S"), (TVTEXT("key") + WideText(1, Tolvane::tvWChar(TVTEXT('A') + i % 26)) + WideText(i / 26 + 1, TVTEXT('x'))).c_str(), i);
              return Config.SaveAs(Path.c_str());
          }},
         {"xml", "d.xml", Bytes("<Old/>"),
-         [](const std::u16string& Path) {
+         [](const WideText& Path) {
              FXmlFile Xml;
              if (!Xml.Load(Path.c_str()))
                  return -1;
-             FString Big(std::u16string(30000, u'z').c_str());
+             FString Big(WideText(30000, TVTEXT('z')).c_str());
              Xml.RootNode()->SetText(Big);
              return Xml.SaveFile();
          }},
@@ -67,7 +68,7 @@ TEST_F(SaveFaults, EveryFailingStepGivesZeroAndKeepsTheOldFile)
     for (FSaver& Saver : Savers()) {
         for (const FCase& Case : Cases) {
             Folder.Write(Saver.File, Saver.Old);
-            const std::u16string Path = Folder.Path(std::u16string(Saver.File.begin(), Saver.File.end()));
+            const WideText Path = Folder.Path(WideText(Saver.File.begin(), Saver.File.end()));
             // The XML saver reads the old file first: the fault is armed for the save only.
             Faults::Clear();
             if (std::string(Saver.Name) == "xml") {
@@ -83,7 +84,7 @@ TEST_F(SaveFaults, EveryFailingStepGivesZeroAndKeepsTheOldFile)
         }
         // Without faults the same save succeeds.
         Folder.Write(Saver.File, Saver.Old);
-        EXPECT_EQ(Saver.Save(Folder.Path(std::u16string(Saver.File.begin(), Saver.File.end()))), 1) << Saver.Name;
+        EXPECT_EQ(Saver.Save(Folder.Path(WideText(Saver.File.begin(), Saver.File.end()))), 1) << Saver.Name;
         EXPECT_NE(Folder.Read(Saver.File), Saver.Old) << Saver.Name;
         std::filesystem::remove(Folder.Native(Saver.File));
     }
@@ -93,7 +94,7 @@ TEST_F(SaveFaults, KilledAtEveryStepLeavesTheOldFileOrTheNewOne)
 {
     FFaultScope Scope;
     for (FSaver& Saver : Savers()) {
-        const std::u16string Path = Folder.Path(std::u16string(Saver.File.begin(), Saver.File.end()));
+        const WideText Path = Folder.Path(WideText(Saver.File.begin(), Saver.File.end()));
         Folder.Write(Saver.File, Saver.Old);
         ASSERT_EQ(Saver.Save(Path), 1);
         const std::vector<unsigned char> New = Folder.Read(Saver.File);

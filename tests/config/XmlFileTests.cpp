@@ -6,6 +6,7 @@
 #include <tinyxml.h>
 
 #include <cstdio>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using namespace ConfigTest;
@@ -25,11 +26,11 @@ std::string Printed(const TiXmlDocument& Document)
     return Out;
 }
 
-std::u16string Widen(const std::string& Latin1)
+WideText Widen(const std::string& Latin1)
 {
-    std::u16string Out;
+    WideText Out;
     for (char C : Latin1)
-        Out += char16_t(static_cast<unsigned char>(C));
+        Out += Tolvane::tvWChar(static_cast<unsigned char>(C));
     return Out;
 }
 
@@ -41,9 +42,9 @@ std::string Repeat(const std::string& Piece, int Count)
     return Out;
 }
 
-std::vector<std::u16string> ChildNames(FXmlNode* Node)
+std::vector<WideText> ChildNames(FXmlNode* Node)
 {
-    std::vector<std::u16string> Out;
+    std::vector<WideText> Out;
     for (FXmlNode* Child : *Node->GetAllChilds()) {
         FString Name;
         Child->GetName(Name);
@@ -59,18 +60,18 @@ using XmlFiles = FFileFixture;
 TEST(Xml, BuiltDocumentPrintsDeclarationRootAndChild)
 {
     FXmlFile Xml;
-    FXmlNode* Root = Xml.CreateRootNode(u"Config");
+    FXmlNode* Root = Xml.CreateRootNode(TVTEXT("Config"));
     ASSERT_NE(Root, nullptr);
-    FXmlNode* Item = Root->AddChild(u"Item");
+    FXmlNode* Item = Root->AddChild(TVTEXT("Item"));
     ASSERT_NE(Item, nullptr);
-    Item->SetAttribute(FString(u"id"), FString(u"7"));
+    Item->SetAttribute(FString(TVTEXT("id")), FString(TVTEXT("7")));
     EXPECT_EQ(Printed(*Xml.GetDocument()), "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<Config>\n    <Item id=\"7\" />\n</Config>\n");
-    EXPECT_EQ(Xml.CreateRootNode(u"Other"), Root) << "the second name is ignored";
+    EXPECT_EQ(Xml.CreateRootNode(TVTEXT("Other")), Root) << "the second name is ignored";
     EXPECT_EQ(Xml.RootNode(), Root);
     FString Name;
     EXPECT_EQ(Root->GetName(Name), 1);
-    EXPECT_EQ(Text(Name), u"Config");
-    EXPECT_EQ(ChildNames(Root), (std::vector<std::u16string>{u"Item"}));
+    EXPECT_EQ(Text(Name), TVTEXT("Config"));
+    EXPECT_EQ(ChildNames(Root), (std::vector<WideText>{TVTEXT("Item")}));
     EXPECT_EQ(Xml.SaveFile(), 0) << "a document that was never loaded has no file";
 }
 
@@ -80,10 +81,10 @@ TEST_F(XmlFiles, LoadCachesChildElementsInOrderAndSaveMatchesTheXmlLibrary)
         "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Root>text<A x=\"1\"/><!-- note --><B>b</B>more<C><D/></C></Root>\r\n";
     Folder.Write("doc.xml", Bytes(Source));
     FXmlFile Xml;
-    ASSERT_EQ(Xml.Load(P(u"doc.xml")), 1);
+    ASSERT_EQ(Xml.Load(P(TVTEXT("doc.xml"))), 1);
     ASSERT_NE(Xml.RootNode(), nullptr);
-    EXPECT_EQ(ChildNames(Xml.RootNode()), (std::vector<std::u16string>{u"A", u"B", u"C"}));
-    EXPECT_EQ(ChildNames((*Xml.RootNode()->GetAllChilds())[2]), (std::vector<std::u16string>{u"D"}));
+    EXPECT_EQ(ChildNames(Xml.RootNode()), (std::vector<WideText>{TVTEXT("A"), TVTEXT("B"), TVTEXT("C")}));
+    EXPECT_EQ(ChildNames((*Xml.RootNode()->GetAllChilds())[2]), (std::vector<WideText>{TVTEXT("D")}));
 
     TiXmlDocument Peer;
     ASSERT_TRUE(Peer.LoadFile(Folder.Native("doc.xml").c_str()));
@@ -98,78 +99,78 @@ TEST_F(XmlFiles, AttributesAndTextsInTheirCodePages)
 {
     Folder.Write("attr.xml", Bytes("\xEF\xBB\xBF<R name=\"caf\xC3\xA9\"><E>world</E><N/></R>"));
     FXmlFile Xml;
-    ASSERT_EQ(Xml.Load(P(u"attr.xml")), 1);
+    ASSERT_EQ(Xml.Load(P(TVTEXT("attr.xml"))), 1);
     FXmlNode* Root = Xml.RootNode();
-    FString Value(u"unchanged");
-    EXPECT_EQ(Root->GetAttribute(FString(u"missing"), Value), 0);
-    EXPECT_EQ(Text(Value), u"unchanged");
-    EXPECT_EQ(Root->GetAttribute(FString(u"name"), Value), 1);
-    EXPECT_EQ(Text(Value), u"caf\u00E9");
+    FString Value(TVTEXT("unchanged"));
+    EXPECT_EQ(Root->GetAttribute(FString(TVTEXT("missing")), Value), 0);
+    EXPECT_EQ(Text(Value), TVTEXT("unchanged"));
+    EXPECT_EQ(Root->GetAttribute(FString(TVTEXT("name")), Value), 1);
+    EXPECT_EQ(Text(Value), TVTEXT("caf\u00E9"));
     // A byte that is no UTF-8 reads as U+FFFD; the rest of the value stays.
     Root->GetElement()->SetAttribute("bad", "a\xFF" "b");
-    EXPECT_EQ(Root->GetAttribute(FString(u"bad"), Value), 1);
-    EXPECT_EQ(Text(Value), u"a\uFFFDb");
+    EXPECT_EQ(Root->GetAttribute(FString(TVTEXT("bad")), Value), 1);
+    EXPECT_EQ(Text(Value), TVTEXT("a\uFFFDb"));
 
-    FXmlNode* E = Root->FindFirstChild(u"E");
+    FXmlNode* E = Root->FindFirstChild(TVTEXT("E"));
     ASSERT_NE(E, nullptr);
-    FString Hello(u"hello");
+    FString Hello(TVTEXT("hello"));
     EXPECT_EQ(E->SetText(Hello), 1);
     FString Got;
     EXPECT_EQ(E->GetText(Got), 1);
-    EXPECT_EQ(Text(Got), u"world");
+    EXPECT_EQ(Text(Got), TVTEXT("world"));
     int Texts = 0;
     for (const TiXmlNode* Node = E->GetElement()->FirstChild(); Node; Node = Node->NextSibling())
         Texts += Node->ToText() ? 1 : 0;
     EXPECT_EQ(Texts, 2);
 
     // No text: 0 and the string untouched.
-    FXmlNode* N = Root->FindFirstChild(u"N");
+    FXmlNode* N = Root->FindFirstChild(TVTEXT("N"));
     ASSERT_NE(N, nullptr);
-    FString Keep(u"keep");
+    FString Keep(TVTEXT("keep"));
     EXPECT_EQ(N->GetText(Keep), 0);
-    EXPECT_EQ(Text(Keep), u"keep");
+    EXPECT_EQ(Text(Keep), TVTEXT("keep"));
 
     // Texts and values far beyond the old working areas, with characters outside ASCII.
-    std::u16string Long;
+    WideText Long;
     for (int i = 0; i < 6000; ++i)
-        Long += char16_t(i % 3 == 0 ? u'\u00E9' : i % 3 == 1 ? u'\u4E2D' : u'x');
-    N->SetAttribute(FString(u"long"), FString(Long.c_str()));
+        Long += Tolvane::tvWChar(i % 3 == 0 ? TVTEXT('\u00E9') : i % 3 == 1 ? TVTEXT('\u4E2D') : TVTEXT('x'));
+    N->SetAttribute(FString(TVTEXT("long")), FString(Long.c_str()));
     FString LongText(Long.c_str());
     N->SetText(LongText);
     FString Back;
-    EXPECT_EQ(N->GetAttribute(FString(u"long"), Back), 1);
+    EXPECT_EQ(N->GetAttribute(FString(TVTEXT("long")), Back), 1);
     EXPECT_EQ(Text(Back), Long);
     EXPECT_EQ(N->GetText(Back), 1);
     EXPECT_EQ(Text(Back), Long);
-    N->RemoveAttribute(FString(u"long"));
-    EXPECT_EQ(N->GetAttribute(FString(u"long"), Back), 0);
-    EXPECT_EQ(Root->FindFirstChild(u"Nothing"), nullptr);
+    N->RemoveAttribute(FString(TVTEXT("long")));
+    EXPECT_EQ(N->GetAttribute(FString(TVTEXT("long")), Back), 0);
+    EXPECT_EQ(Root->FindFirstChild(TVTEXT("Nothing")), nullptr);
 }
 
 TEST(Xml, DeleteFindAndClearKeepTheCacheInStep)
 {
     FXmlFile Xml;
-    ASSERT_EQ(Xml.Parse(u"<R><A/>t<B><C/></B><A/></R>"), 1);
+    ASSERT_EQ(Xml.Parse(TVTEXT("<R><A/>t<B><C/></B><A/></R>")), 1);
     FXmlNode* Root = Xml.RootNode();
     FXmlFile Other;
-    ASSERT_EQ(Other.Parse(u"<S><A/></S>"), 1);
+    ASSERT_EQ(Other.Parse(TVTEXT("<S><A/></S>")), 1);
     FXmlNode* Stranger = (*Other.RootNode()->GetAllChilds())[0];
     EXPECT_EQ(Root->DeleteChild(Stranger), 0);
     EXPECT_EQ(Root->DeleteChild(nullptr), 0);
     EXPECT_EQ(Root->DeleteChild((*Root->GetAllChilds())[1]->GetAllChilds()->GetAt(0)), 0) << "a grandchild is no child";
-    EXPECT_EQ(ChildNames(Root), (std::vector<std::u16string>{u"A", u"B", u"A"}));
-    EXPECT_EQ(ChildNames(Other.RootNode()), (std::vector<std::u16string>{u"A"}));
+    EXPECT_EQ(ChildNames(Root), (std::vector<WideText>{TVTEXT("A"), TVTEXT("B"), TVTEXT("A")}));
+    EXPECT_EQ(ChildNames(Other.RootNode()), (std::vector<WideText>{TVTEXT("A")}));
 
-    FXmlNode* FirstA = Root->FindFirstChild(u"A");
+    FXmlNode* FirstA = Root->FindFirstChild(TVTEXT("A"));
     EXPECT_EQ(FirstA, (*Root->GetAllChilds())[0]);
     EXPECT_EQ(Root->DeleteChild(FirstA), 1);
-    EXPECT_EQ(ChildNames(Root), (std::vector<std::u16string>{u"B", u"A"}));
+    EXPECT_EQ(ChildNames(Root), (std::vector<WideText>{TVTEXT("B"), TVTEXT("A")}));
     EXPECT_EQ(Printed(*Xml.GetDocument()), "<R>t\n    <B>\n        <C />\n    </B>\n    <A />\n</R>\n");
 
     Root->ClearAllChilds();
     EXPECT_EQ(Root->GetAllChilds()->Num(), 0);
     EXPECT_EQ(Root->GetElement()->FirstChild(), nullptr);
-    EXPECT_NE(Root->AddChild(u"New"), nullptr);
+    EXPECT_NE(Root->AddChild(TVTEXT("New")), nullptr);
     EXPECT_EQ(Printed(*Xml.GetDocument()), "<R>\n    <New />\n</R>\n");
 }
 
@@ -192,8 +193,8 @@ TEST(Xml, DeepDocumentsAreRefusedBeforeTheParserRecurses)
     FXmlNode* Node = Limit.RootNode();
     while (Node->GetAllChilds()->Num())
         Node = (*Node->GetAllChilds())[0];
-    EXPECT_EQ(Node->AddChild(u"b"), nullptr);
-    EXPECT_NE((*Limit.RootNode()->GetAllChilds())[0]->AddChild(u"b"), nullptr);
+    EXPECT_EQ(Node->AddChild(TVTEXT("b")), nullptr);
+    EXPECT_NE((*Limit.RootNode()->GetAllChilds())[0]->AddChild(TVTEXT("b")), nullptr);
 }
 
 TEST_F(XmlFiles, HiddenClosingTagsDoNotLetDeepDocumentsThrough)
@@ -216,7 +217,7 @@ TEST_F(XmlFiles, HiddenClosingTagsDoNotLetDeepDocumentsThrough)
     };
     for (const FCase& Case : Cases) {
         const std::string Name = std::string(Case.Name) + ".xml";
-        const std::u16string Path = Folder.Path(Widen(Name));
+        const WideText Path = Folder.Path(Widen(Name));
         // Well within the limit the document is read as the XML library reads it.
         Folder.Write(Name, Bytes(Case.Prefix + Repeat(Case.Piece, 100) + Repeat("</a>", 100)));
         TiXmlDocument Peer;
@@ -232,13 +233,13 @@ TEST_F(XmlFiles, HiddenClosingTagsDoNotLetDeepDocumentsThrough)
 
 TEST(Xml, LargeTextsParseWhole)
 {
-    std::u16string Body(200000, u'x');
+    WideText Body(200000, TVTEXT('x'));
     for (size_t i = 0; i < Body.size(); i += 1000)
-        Body[i] = u'-';
-    const std::u16string Source = u"<R><T>" + Body + u"</T></R>";
+        Body[i] = TVTEXT('-');
+    const WideText Source = TVTEXT("<R><T>") + Body + TVTEXT("</T></R>");
     FXmlFile Xml;
     ASSERT_EQ(Xml.Parse(Source.c_str()), 1);
-    FXmlNode* T = Xml.RootNode()->FindFirstChild(u"T");
+    FXmlNode* T = Xml.RootNode()->FindFirstChild(TVTEXT("T"));
     ASSERT_NE(T, nullptr);
     FString Got;
     ASSERT_EQ(T->GetText(Got), 1);
@@ -251,20 +252,20 @@ TEST_F(XmlFiles, FailedLoadsAndParsesChangeNothing)
     Folder.Write("bad.xml", Bytes("<R><A></R>"));
     Folder.Write("empty.xml", {});
     FXmlFile Xml;
-    ASSERT_EQ(Xml.Load(P(u"good.xml")), 1);
+    ASSERT_EQ(Xml.Load(P(TVTEXT("good.xml"))), 1);
     FXmlNode* Root = Xml.RootNode();
     TiXmlDocument* Document = Xml.GetDocument();
-    EXPECT_EQ(Xml.Load(P(u"bad.xml")), 0);
-    EXPECT_EQ(Xml.Load(P(u"empty.xml")), 0);
-    EXPECT_EQ(Xml.Load(P(u"missing.xml")), 0);
-    EXPECT_EQ(Xml.Parse(u"<X><Y></X>"), 0);
+    EXPECT_EQ(Xml.Load(P(TVTEXT("bad.xml"))), 0);
+    EXPECT_EQ(Xml.Load(P(TVTEXT("empty.xml"))), 0);
+    EXPECT_EQ(Xml.Load(P(TVTEXT("missing.xml"))), 0);
+    EXPECT_EQ(Xml.Parse(TVTEXT("<X><Y></X>")), 0);
     EXPECT_EQ(Xml.Parse(nullptr), 0);
     EXPECT_EQ(Xml.RootNode(), Root);
     EXPECT_EQ(Xml.GetDocument(), Document);
-    EXPECT_EQ(ChildNames(Root), (std::vector<std::u16string>{u"A"}));
+    EXPECT_EQ(ChildNames(Root), (std::vector<WideText>{TVTEXT("A")}));
     EXPECT_EQ(Printed(*Document), "<R>\n    <A />\n</R>\n");
     // The file name is still the good one.
-    Root->AddChild(u"B");
+    Root->AddChild(TVTEXT("B"));
     ASSERT_EQ(Xml.SaveFile(), 1);
     const std::vector<unsigned char> Saved = Folder.Read("good.xml");
     EXPECT_EQ(std::string(Saved.begin(), Saved.end()), "<R>\n    <A />\n    <B />\n</R>\n");
@@ -274,7 +275,7 @@ TEST_F(XmlFiles, NonAsciiPathsOpen)
 {
     Folder.Write("caf\xC3\xA9-\xE4\xB8\xAD.xml", Bytes("<R/>"));
     FXmlFile Xml;
-    EXPECT_EQ(Xml.Load(P(u"caf\u00E9-\u4E2D.xml")), 1);
+    EXPECT_EQ(Xml.Load(P(TVTEXT("caf\u00E9-\u4E2D.xml"))), 1);
     EXPECT_EQ(Xml.SaveFile(), 1);
 }
 
@@ -282,16 +283,16 @@ TEST_F(XmlFiles, CopiesOwnTheirDocument)
 {
     Folder.Write("c.xml", Bytes("<R><A/></R>"));
     FXmlFile* First = new FXmlFile;
-    ASSERT_EQ(First->Load(P(u"c.xml")), 1);
+    ASSERT_EQ(First->Load(P(TVTEXT("c.xml"))), 1);
     FXmlFile Second(*First);
     FXmlFile Third;
     Third = *First;
-    First->RootNode()->AddChild(u"OnlyFirst");
+    First->RootNode()->AddChild(TVTEXT("OnlyFirst"));
     delete First;
-    EXPECT_EQ(ChildNames(Second.RootNode()), (std::vector<std::u16string>{u"A"}));
-    EXPECT_EQ(ChildNames(Third.RootNode()), (std::vector<std::u16string>{u"A"}));
+    EXPECT_EQ(ChildNames(Second.RootNode()), (std::vector<WideText>{TVTEXT("A")}));
+    EXPECT_EQ(ChildNames(Third.RootNode()), (std::vector<WideText>{TVTEXT("A")}));
     EXPECT_NE(Second.GetDocument(), Third.GetDocument());
-    Third.RootNode()->AddChild(u"T");
+    Third.RootNode()->AddChild(TVTEXT("T"));
     EXPECT_EQ(Third.SaveFile(), 1);
 }
 
@@ -304,8 +305,8 @@ TEST_F(XmlFiles, FailedSavesKeepTheOldFile)
         if (Small.Ok()) {
             Folder.Write("tmpfs/d.xml", Old);
             FXmlFile Xml;
-            ASSERT_EQ(Xml.Load(P(u"tmpfs/d.xml")), 1);
-            FString Big(std::u16string(100000, u'z').c_str());
+            ASSERT_EQ(Xml.Load(P(TVTEXT("tmpfs/d.xml"))), 1);
+            FString Big(WideText(100000, TVTEXT('z')).c_str());
             Xml.RootNode()->SetText(Big);
             EXPECT_EQ(Xml.SaveFile(), 0) << "100 KB do not fit in 64 KiB";
             EXPECT_EQ(Folder.Read("tmpfs/d.xml"), Old);
@@ -318,8 +319,8 @@ TEST_F(XmlFiles, FailedSavesKeepTheOldFile)
     std::filesystem::create_directory(Folder.Native("locked"));
     Folder.Write("locked/d.xml", Old);
     FXmlFile Xml;
-    ASSERT_EQ(Xml.Load(P(u"locked/d.xml")), 1);
-    Xml.RootNode()->AddChild(u"New");
+    ASSERT_EQ(Xml.Load(P(TVTEXT("locked/d.xml"))), 1);
+    Xml.RootNode()->AddChild(TVTEXT("New"));
     std::filesystem::permissions(Folder.Native("locked"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     if (::access(Folder.Native("locked").c_str(), W_OK) != 0) {
         EXPECT_EQ(Xml.SaveFile(), 0);
@@ -331,11 +332,11 @@ TEST_F(XmlFiles, FailedSavesKeepTheOldFile)
 
 TEST(Xml, StandaloneNodesAndCopies)
 {
-    FXmlNode Alone(u"Alone");
+    FXmlNode Alone(TVTEXT("Alone"));
     FString Name;
     ASSERT_EQ(Alone.GetName(Name), 1);
-    EXPECT_EQ(Text(Name), u"Alone");
-    FXmlNode* Child = Alone.AddChild(u"Kid");
+    EXPECT_EQ(Text(Name), TVTEXT("Alone"));
+    FXmlNode* Child = Alone.AddChild(TVTEXT("Kid"));
     ASSERT_NE(Child, nullptr);
     FXmlNode Copy(Alone);
     EXPECT_EQ(Copy.GetElement(), Alone.GetElement());

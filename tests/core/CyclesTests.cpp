@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using namespace ProcessTest;
@@ -53,8 +54,8 @@ TEST(Cycles, InterruptDoesNotEndTheProcessAndIsLogged)
             Bytes.append(Buffer, Got);
         std::fclose(In);
     }
-    std::u16string Text;
+    WideText Text;
     for (std::size_t i = 0; i + 1 < Bytes.size(); i += 2)
-        Text += char16_t(static_cast<unsigned char>(Bytes[i]) | static_cast<unsigned char>(Bytes[i + 1]) << 8);
-    EXPECT_NE(Text.find(u"Log: Ctrl+C Pressed!\r\n"), std::u16string::npos);
+        Text += Tolvane::tvWChar(static_cast<unsigned char>(Bytes[i]) | static_cast<unsigned char>(Bytes[i + 1]) << 8);
+    EXPECT_NE(Text.find(TVTEXT("Log: Ctrl+C Pressed!\r\n")), WideText::npos);
 }

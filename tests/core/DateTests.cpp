@@ -8,6 +8,7 @@
 #include <limits>
 #include <ostream>
 #include <string>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -272,12 +273,12 @@ TEST(DateTime, TextFormHasNoLeadingZerosAndReadsBack)
 {
     const FDateTime Dates[] = {{2022, 6, 27, 11, 57, 8}, {0, 0, 0, 0, 0, 0}, {1999, 12, 31, 23, 59, 59},
                                {-5, -3, 1, 0, 0, 0}, {INT_MAX, INT_MIN, 7, 0, 0, -1}};
-    const char16_t* Texts[] = {u"2022-6-27:11:57:8", u"0-0-0:0:0:0", u"1999-12-31:23:59:59", u"-5--3-1:0:0:0",
-                               u"2147483647--2147483648-7:0:0:-1"};
+    const Tolvane::tvWChar* Texts[] = {TVTEXT("2022-6-27:11:57:8"), TVTEXT("0-0-0:0:0:0"), TVTEXT("1999-12-31:23:59:59"), TVTEXT("-5--3-1:0:0:0"),
+                               TVTEXT("2147483647--2147483648-7:0:0:-1")};
     for (int i = 0; i < 5; ++i) {
         FString Text;
         Dates[i].FormatString(Text);
-        EXPECT_EQ(std::u16string(Text), std::u16string(Texts[i]));
+        EXPECT_EQ(WideText(Text), WideText(Texts[i]));
         EXPECT_EQ(FDateTime(Text), Dates[i]) << "reads back";
     }
 }
@@ -286,34 +287,34 @@ TEST(DateTime, TextFormHasNoLeadingZerosAndReadsBack)
 TEST(DateTime, TextThatDoesNotMatchKeepsTheFieldsReadSoFar)
 {
     struct FCase {
-        const char16_t* Text;
+        const Tolvane::tvWChar* Text;
         FDateTime Expected;
     } const Cases[] = {
-        {u"", {}},
-        {u"abc", {}},
-        {u"2022-6", {2022, 6, 0, 0, 0, 0}},
-        {u"2022/6/27", {2022, 0, 0, 0, 0, 0}},
-        {u"2022 -6-27", {2022, 0, 0, 0, 0, 0}},
-        {u" 2022- 6-\t27: 1: 2: 3", {2022, 6, 27, 1, 2, 3}},  // white space before a number is skipped
-        {u"2022-6-27T11:57:8", {2022, 6, 27, 0, 0, 0}},
-        {u"2022-6-27:11:57:8:99 trailing", {2022, 6, 27, 11, 57, 8}},
-        {u"+2022-+6-27:11:57:-", {2022, 6, 27, 11, 57, 0}},
-        {u"99999999999-1", {INT_MAX, 1, 0, 0, 0, 0}},  // saturates
+        {TVTEXT(""), {}},
+        {TVTEXT("abc"), {}},
+        {TVTEXT("2022-6"), {2022, 6, 0, 0, 0, 0}},
+        {TVTEXT("2022/6/27"), {2022, 0, 0, 0, 0, 0}},
+        {TVTEXT("2022 -6-27"), {2022, 0, 0, 0, 0, 0}},
+        {TVTEXT(" 2022- 6-\t27: 1: 2: 3"), {2022, 6, 27, 1, 2, 3}},  // white space before a number is skipped
+        {TVTEXT("2022-6-27T11:57:8"), {2022, 6, 27, 0, 0, 0}},
+        {TVTEXT("2022-6-27:11:57:8:99 trailing"), {2022, 6, 27, 11, 57, 8}},
+        {TVTEXT("+2022-+6-27:11:57:-"), {2022, 6, 27, 11, 57, 0}},
+        {TVTEXT("99999999999-1"), {INT_MAX, 1, 0, 0, 0, 0}},  // saturates
     };
     for (const FCase& Case : Cases)
-        EXPECT_EQ(FDateTime(FString(Case.Text)), Case.Expected) << std::string(Case.Text, Case.Text + std::u16string(Case.Text).size());
+        EXPECT_EQ(FDateTime(FString(Case.Text)), Case.Expected) << std::string(Case.Text, Case.Text + WideText(Case.Text).size());
 }
 
 TEST(DateTime, DeclaredTextFormsOfAMutableDate)
 {
-    FString Text(u"2022-6-27:11:57:8");
+    FString Text(TVTEXT("2022-6-27:11:57:8"));
     const FDateTime Read = Text;  // FDateTime(FString&) converts
     EXPECT_EQ(Read, FDateTime(2022, 6, 27, 11, 57, 8));
     FDateTime Mutable(2020, 2, 29, 0, 0, 1);
     FString Out;
     Mutable.FormatString(Out);  // the non-constant member
-    EXPECT_EQ(Out, u"2020-2-29:0:0:1");
+    EXPECT_EQ(Out, TVTEXT("2020-2-29:0:0:1"));
     void (FDateTime::*Declared)(FString&) = &FDateTime::FormatString;
     (Mutable.*Declared)(Out);
-    EXPECT_EQ(Out, u"2020-2-29:0:0:1");
+    EXPECT_EQ(Out, TVTEXT("2020-2-29:0:0:1"));
 }

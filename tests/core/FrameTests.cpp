@@ -6,6 +6,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <thread>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -27,7 +28,7 @@ TEST(Globals, HoldTheirLoadTimeValuesBeforeInitialisation)
 TEST(RootClasses, ExecAcceptsEveryCommand)
 {
     FExec Exec;
-    tvWChar Command[] = u"CLOSE ALL";
+    tvWChar Command[] = TVTEXT("CLOSE ALL");
     // The default ignores its output argument; any storage stands in for it.
     alignas(16) unsigned char Storage[64] = {};
     FString& Out = *reinterpret_cast<FString*>(Storage);

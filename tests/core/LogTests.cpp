@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -41,11 +42,11 @@ std::string Le(const std::string& Ascii)
     return Out;
 }
 
-std::u16string Utf16(const std::string& Path)
+WideText Utf16(const std::string& Path)
 {
-    std::u16string Out;
+    WideText Out;
     for (char C : Path)
-        Out += char16_t(static_cast<unsigned char>(C));
+        Out += Tolvane::tvWChar(static_cast<unsigned char>(C));
     return Out;
 }
 
@@ -93,7 +94,7 @@ struct FRecordingHook final : FLogHook {
             Text.FormatV(Format, Args);
         std::string Line = Name;
         Line += '|';
-        for (const tvWChar* P = Category ? Category : u"(none)"; *P; ++P)
+        for (const tvWChar* P = Category ? Category : TVTEXT("(none)"); *P; ++P)
             Line += char(*P);
         Line += '|';
         if (!Format)
@@ -109,10 +110,10 @@ struct FRecordingHook final : FLogHook {
 TEST_F(LogFixture, FileBytesForEachKindOfLine)
 {
     ASSERT_NE(OpenLog("a.log"), 0);
-    appLog(u"x=%d", 5);
-    Log.Log(nullptr, u"abc");
-    Log.Log(u"Cat", nullptr);
-    appWarning(u"%s", u"w");
+    appLog(TVTEXT("x=%d"), 5);
+    Log.Log(nullptr, TVTEXT("abc"));
+    Log.Log(TVTEXT("Cat"), nullptr);
+    appWarning(TVTEXT("%s"), TVTEXT("w"));
     Log.Close();
     EXPECT_EQ(ReadBytes(PathOf("a.log")),
               std::string("\xFF\xFE", 2) + Le("Log: x=5\r\nabc\r\nCat: Warning: w\r\n"));
@@ -120,7 +121,7 @@ TEST_F(LogFixture, FileBytesForEachKindOfLine)
     // Opening again starts a new file with its own mark; Flush on a closed log is harmless.
     Log.Flush();
     ASSERT_NE(OpenLog("a.log"), 0);
-    Log.Log(u"Error", u"%s", u"\u00E9");
+    Log.Log(TVTEXT("Error"), TVTEXT("%s"), TVTEXT("\u00E9"));
     Log.Flush();
     EXPECT_EQ(ReadBytes(PathOf("a.log")), std::string("\xFF\xFE", 2) + Le("Error: ") + std::string("\xE9\0\r\0\n\0", 6));
 }
@@ -132,7 +133,7 @@ TEST_F(LogFixture, OpenFailureLeavesTheLogClosed)
     std::vector<std::string> Calls;
     FRecordingHook Hook("A", &Calls);
     Log.Hook(&Hook);
-    appLog(u"still %s", u"heard");  // no file, but the hooks hear every line
+    appLog(TVTEXT("still %s"), TVTEXT("heard"));  // no file, but the hooks hear every line
     ASSERT_EQ(Calls.size(), 1u);
     EXPECT_EQ(Calls[0], "A|Log|still heard");
 }
@@ -144,8 +145,8 @@ TEST_F(LogFixture, HooksRunInChainOrderEachWithItsOwnArguments)
     Log.Hook(&A);
     Log.Hook(&B);
     Log.Hook(nullptr);
-    Log.Log(u"Cat", u"%d-%s-%.1f", 7, u"x", 2.5);
-    Log.Log(u"Cat", nullptr);
+    Log.Log(TVTEXT("Cat"), TVTEXT("%d-%s-%.1f"), 7, TVTEXT("x"), 2.5);
+    Log.Log(TVTEXT("Cat"), nullptr);
     const std::vector<std::string> Expected = {"B|Cat|7-x-2.5", "A|Cat|7-x-2.5", "B|Cat|(none)", "A|Cat|(none)"};
     EXPECT_EQ(Calls, Expected);
 }
@@ -155,9 +156,9 @@ TEST_F(LogFixture, AnIntegerOrNullArgumentIsAValueNotAnArgumentList)
     std::vector<std::string> Calls;
     FRecordingHook A("A", &Calls);
     Log.Hook(&A);
-    Log.Log(u"Cat", u"n=%d", 0);
-    Log.Log(u"Cat", u"p=%p", nullptr);
-    Log.Log(u"Cat", u"c=%d", 'A');
+    Log.Log(TVTEXT("Cat"), TVTEXT("n=%d"), 0);
+    Log.Log(TVTEXT("Cat"), TVTEXT("p=%p"), nullptr);
+    Log.Log(TVTEXT("Cat"), TVTEXT("c=%d"), 'A');
     ASSERT_EQ(Calls.size(), 3u);
     EXPECT_EQ(Calls[0], "A|Cat|n=0");
     EXPECT_EQ(Calls[1], "A|Cat|p=" + std::string(sizeof(void*) * 2, '0'));
@@ -172,7 +173,7 @@ TEST_F(LogFixture, AHookAttachedTwiceIsHeardOnce)
     Log.Hook(&B);
     Log.Hook(&A);  // already in the chain: ignored
     Log.Hook(&B);
-    Log.Log(u"Cat", u"once");
+    Log.Log(TVTEXT("Cat"), TVTEXT("once"));
     const std::vector<std::string> Expected = {"B|Cat|once", "A|Cat|once"};
     EXPECT_EQ(Calls, Expected);
 }
@@ -190,7 +191,7 @@ TEST_F(LogFixture, HooksAreCalledOutsideTheLibraryLock)
         }
     } Hook;
     Log.Hook(&Hook);
-    appLog(u"x");
+    appLog(TVTEXT("x"));
     EXPECT_TRUE(Hook.Finished);
 }
 
@@ -202,7 +203,7 @@ TEST_F(LogFixture, ConcurrentLinesNeverInterleave)
     for (int t = 0; t < Threads; ++t)
         Workers.emplace_back([t] {
             for (int i = 0; i < Lines; ++i)
-                appLog(u"thread %d line %d end", t, i);
+                appLog(TVTEXT("thread %d line %d end"), t, i);
         });
     for (std::thread& W : Workers)
         W.join();
@@ -237,11 +238,11 @@ TEST_F(LogFixture, ConcurrentLinesNeverInterleave)
 TEST_F(LogFixture, LongLinesAreCutAtTheBuffer)
 {
     ASSERT_NE(OpenLog("long.log"), 0);
-    const std::u16string Long(5000, u'a');
-    appLog(u"%s", Long.c_str());
+    const WideText Long(5000, TVTEXT('a'));
+    appLog(TVTEXT("%s"), Long.c_str());
     // A surrogate pair that would straddle the cut is dropped whole.
-    const std::u16string Pair = std::u16string(GLogBufferUnits - 2, u'b') + u"\U0001F600";
-    Log.Log(nullptr, u"%s", Pair.c_str());
+    const WideText Pair = WideText(GLogBufferUnits - 2, TVTEXT('b')) + TVTEXT("\U0001F600");
+    Log.Log(nullptr, TVTEXT("%s"), Pair.c_str());
     Log.Close();
     const std::string Bytes = ReadBytes(PathOf("long.log"));
     const std::string Expected = std::string("\xFF\xFE", 2) + Le("Log: ") + Le(std::string(2047, 'a')) +
@@ -253,10 +254,10 @@ namespace {
 std::atomic<int> GTraps{0};
 void CountTrap(int) { GTraps.fetch_add(1); }
 
-std::vector<std::u16string> GBoxes;
+std::vector<WideText> GBoxes;
 void RecordBox(const tvWChar* Text, const tvWChar* Caption, tvULong Flags)
 {
-    GBoxes.push_back(std::u16string(Caption) + u"|" + Text + u"|" + (Flags == 0x2000 ? u"task-modal" : u"other"));
+    GBoxes.push_back(WideText(Caption) + TVTEXT("|") + Text + TVTEXT("|") + (Flags == 0x2000 ? TVTEXT("task-modal") : TVTEXT("other")));
 }
 } // namespace
 
@@ -265,10 +266,10 @@ TEST_F(LogFixture, ErrorLogsAndBreaksEvenWithoutALog)
     ASSERT_NE(OpenLog("error.log"), 0);
     auto Saved = std::signal(SIGTRAP, CountTrap);  // the host handles the break
     GTraps = 0;
-    appError(u"bad %d", 1);
+    appError(TVTEXT("bad %d"), 1);
     GLog = nullptr;
-    appError(u"nobody logs this");
-    appLog(u"nor this");
+    appError(TVTEXT("nobody logs this"));
+    appLog(TVTEXT("nor this"));
     std::signal(SIGTRAP, Saved);
     EXPECT_EQ(GTraps.load(), 2);
     Log.Close();
@@ -280,10 +281,10 @@ TEST_F(LogFixture, MessageGoesToTheMessageBoxAndNotToTheLog)
     ASSERT_NE(OpenLog("msg.log"), 0);
     GBoxes.clear();
     FMessageBoxHandler Saved = appSetMessageBoxHandler(RecordBox);
-    appMsg(u"%d files", 3);
+    appMsg(TVTEXT("%d files"), 3);
     appSetMessageBoxHandler(Saved);
     ASSERT_EQ(GBoxes.size(), 1u);
-    EXPECT_EQ(GBoxes[0], u"Message|3 files|task-modal");
+    EXPECT_EQ(GBoxes[0], TVTEXT("Message|3 files|task-modal"));
     Log.Close();
     EXPECT_EQ(ReadBytes(PathOf("msg.log")), std::string("\xFF\xFE", 2));
 }
@@ -292,17 +293,17 @@ TEST_F(LogFixture, MessageOfAnEmptyFormat)
 {
     GBoxes.clear();
     FMessageBoxHandler Saved = appSetMessageBoxHandler(RecordBox);
-    appMsg(u"");
+    appMsg(TVTEXT(""));
     appSetMessageBoxHandler(Saved);
     ASSERT_EQ(GBoxes.size(), 1u);
-    EXPECT_EQ(GBoxes[0], u"Message||task-modal");
+    EXPECT_EQ(GBoxes[0], TVTEXT("Message||task-modal"));
 }
 
 TEST(Trace, WritesTheFormattedTextVerbatimToStandardOutput)
 {
     ::testing::internal::CaptureStdout();
     appTraceA("%s|%d", "100%", 5);
-    appTraceW(u"%s %S|", u"wide %d", "\xE9");
+    appTraceW(TVTEXT("%s %S|"), TVTEXT("wide %d"), "\xE9");
     const std::string Long(3000, 'z');
     appTraceA("%s", Long.c_str());
     const std::string Out = ::testing::internal::GetCapturedStdout();

@@ -4,11 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
 namespace {
-std::u16string GText, GCaption;
+WideText GText, GCaption;
 tvULong GFlags = 0;
 int GCalls = 0;
 void Record(const tvWChar* Text, const tvWChar* Caption, tvULong Flags)
@@ -25,17 +26,17 @@ TEST(MessageBox, HandlerReplacesTheDefaultAndHandsItBack)
     const FMessageBoxHandler Default = appSetMessageBoxHandler(&Record);
     ASSERT_NE(Default, nullptr);
     GCalls = 0;
-    appMessageBox(u"text", u"Caption", MESSAGEBOX_IconInformation);
+    appMessageBox(TVTEXT("text"), TVTEXT("Caption"), MESSAGEBOX_IconInformation);
     EXPECT_EQ(GCalls, 1);
-    EXPECT_EQ(GText, u"text");
-    EXPECT_EQ(GCaption, u"Caption");
+    EXPECT_EQ(GText, TVTEXT("text"));
+    EXPECT_EQ(GCaption, TVTEXT("Caption"));
     EXPECT_EQ(GFlags, MESSAGEBOX_IconInformation);
     EXPECT_EQ(appSetMessageBoxHandler(nullptr), &Record);
     EXPECT_EQ(appSetMessageBoxHandler(Default), Default) << "null installs the default again";
 
     // The default writes caption and text to standard error.
     testing::internal::CaptureStderr();
-    appMessageBox(u"disk full \u00e9", u"Error", MESSAGEBOX_Ok);
+    appMessageBox(TVTEXT("disk full \u00e9"), TVTEXT("Error"), MESSAGEBOX_Ok);
     appMessageBox(nullptr, nullptr, MESSAGEBOX_Ok);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: disk full \xc3\xa9\n: \n");
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -46,7 +47,7 @@ FSweepResult Sweep(const FOperation& Operation, bool RefuseLater)
     return Result;
 }
 
-std::u16string Text(const FString& S) { return std::u16string(static_cast<const tvWChar*>(S)); }
+WideText Text(const FString& S) { return WideText(static_cast<const tvWChar*>(S)); }
 
 bool StringEdits()
 {
@@ -59,7 +60,7 @@ bool StringEdits()
     Copy.Format(TVTEXT("%s|%d|%s"), static_cast<const tvWChar*>(S), 42, TVTEXT("end"));
     // A refused allocation leaves some step undone, but the string is always a whole text.
     EXPECT_EQ(Copy.GetLength(), int(Text(Copy).size()));
-    return Text(Copy) == u">> alpha BETA-BETA gamma|42|end";
+    return Text(Copy) == TVTEXT(">> alpha BETA-BETA gamma|42|end");
 }
 
 bool ArrayGrowth()

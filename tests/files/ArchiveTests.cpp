@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <utility>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -114,7 +115,7 @@ TEST(Archive, TypesWithoutAStoredFormAreRefusedAtCompileTime)
     // Each of these would otherwise reach the archive as a temporary int: a load would be lost.
     EXPECT_FALSE(TCanSerialize<bool&>::value);
     EXPECT_FALSE(TCanSerialize<signed char&>::value);
-    EXPECT_FALSE(TCanSerialize<char16_t&>::value);
+    EXPECT_FALSE(TCanSerialize<Tolvane::tvWChar&>::value);
     EXPECT_FALSE(TCanSerialize<wchar_t&>::value);
     EXPECT_FALSE(TCanSerialize<double&>::value);
     EXPECT_FALSE(TCanSerialize<long long&>::value);

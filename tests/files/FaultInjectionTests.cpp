@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using Faults::ESystemCall;
@@ -43,7 +44,7 @@ TEST(FaultInjection, NativeWriterReportsAFullDisk)
     for (const FCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
         FFaultScope Scope;
-        FFileWriter* Writer = Manager.CreateWriter(Folder.Path(u"full.bin").c_str());
+        FFileWriter* Writer = Manager.CreateWriter(Folder.Path(TVTEXT("full.bin")).c_str());
         ASSERT_NE(Writer, nullptr);
         std::vector<unsigned char> Data = Bytes(1000, 1);
         Writer->Serialize(Data.data(), 500);
@@ -64,11 +65,11 @@ TEST(FaultInjection, OpenAndReadFailuresReachTheCaller)
     FFileManagerWin Manager;
     FFaultScope Scope;
     Faults::Arm(ESystemCall::Open, 1, EMFILE);
-    EXPECT_EQ(Manager.CreateReader(Folder.Path(u"in.bin").c_str()), nullptr);
+    EXPECT_EQ(Manager.CreateReader(Folder.Path(TVTEXT("in.bin")).c_str()), nullptr);
     EXPECT_EQ(Platform::LastError(), EMFILE);
 
     Faults::Arm(ESystemCall::Read, 1, EIO, true);
-    FFileReader* Reader = Manager.CreateReader(Folder.Path(u"in.bin").c_str());
+    FFileReader* Reader = Manager.CreateReader(Folder.Path(TVTEXT("in.bin")).c_str());
     ASSERT_NE(Reader, nullptr);
     unsigned char Buffer[64];
     Reader->Serialize(Buffer, sizeof Buffer);
@@ -101,7 +102,7 @@ TEST(FaultInjection, FailedCopyLeavesTheTargetWhole)
         {
             FFaultScope Scope;
             Faults::Arm(Case.Call, Case.At, EIO);
-            EXPECT_EQ(appCopyFile(Folder.Path(u"from.bin").c_str(), Folder.Path(u"to.bin").c_str(), false), 0);
+            EXPECT_EQ(appCopyFile(Folder.Path(TVTEXT("from.bin")).c_str(), Folder.Path(TVTEXT("to.bin")).c_str(), false), 0);
         }
         EXPECT_EQ(Folder.Read("to.bin"), Old);
         int Entries = 0;
@@ -110,7 +111,7 @@ TEST(FaultInjection, FailedCopyLeavesTheTargetWhole)
         EXPECT_EQ(Entries, 2) << "a temporary file was left behind";
     }
     FFaultScope Scope;
-    EXPECT_NE(appCopyFile(Folder.Path(u"from.bin").c_str(), Folder.Path(u"to.bin").c_str(), false), 0);
+    EXPECT_NE(appCopyFile(Folder.Path(TVTEXT("from.bin")).c_str(), Folder.Path(TVTEXT("to.bin")).c_str(), false), 0);
     EXPECT_EQ(Folder.Read("to.bin"), New);
 }
 
@@ -131,10 +132,10 @@ TEST(FaultInjection, DirectoryCreationFailureIsReported)
     ASSERT_TRUE(Folder.Ok());
     FFaultScope Scope;
     Faults::Arm(ESystemCall::CreateDirectory, 1, ENOSPC, true);
-    appSafeCreateDirectory(Folder.Path(u"a/b/c/").c_str(), false);
+    appSafeCreateDirectory(Folder.Path(TVTEXT("a/b/c/")).c_str(), false);
     EXPECT_FALSE(Folder.IsDirectory("a"));
     Faults::Clear();
-    appSafeCreateDirectory(Folder.Path(u"a/b/c/").c_str(), false);
+    appSafeCreateDirectory(Folder.Path(TVTEXT("a/b/c/")).c_str(), false);
     EXPECT_TRUE(Folder.IsDirectory("a/b/c"));
 }
 
@@ -149,7 +150,7 @@ TEST(FaultInjection, CopyKilledAtEveryStepLeavesOldOrNew)
     const int Killed = tvtest::KillAtEveryStep(
         {ESystemCall::Open, ESystemCall::Write, ESystemCall::Sync, ESystemCall::Rename},
         [&] { Folder.Write("to.bin", Old); },
-        [&] { appCopyFile(Folder.Path(u"from.bin").c_str(), Folder.Path(u"to.bin").c_str(), false); },
+        [&] { appCopyFile(Folder.Path(TVTEXT("from.bin")).c_str(), Folder.Path(TVTEXT("to.bin")).c_str(), false); },
         [&] {
             const std::vector<unsigned char> Now = Folder.Read("to.bin");
             EXPECT_TRUE(Now == Old || Now == New) << "the target is neither the old file nor the new one";
@@ -175,7 +176,7 @@ TEST(FaultInjection, FileReplaceIsAllOrNothing)
         Folder.Write("target.new", New);
         FFaultScope Scope;
         Faults::Arm(Call, 1, EIO);
-        EXPECT_FALSE(Platform::FileReplace(Folder.Path(u"target.new").c_str(), Folder.Path(u"target.bin").c_str()));
+        EXPECT_FALSE(Platform::FileReplace(Folder.Path(TVTEXT("target.new")).c_str(), Folder.Path(TVTEXT("target.bin")).c_str()));
         EXPECT_EQ(Platform::LastError(), EIO);
         EXPECT_EQ(Folder.Read("target.bin"), Old);
     }
@@ -186,7 +187,7 @@ TEST(FaultInjection, FileReplaceIsAllOrNothing)
             Folder.Write("target.bin", Old);
             Folder.Write("target.new", New);
         },
-        [&] { Platform::FileReplace(Folder.Path(u"target.new").c_str(), Folder.Path(u"target.bin").c_str()); },
+        [&] { Platform::FileReplace(Folder.Path(TVTEXT("target.new")).c_str(), Folder.Path(TVTEXT("target.bin")).c_str()); },
         [&] {
             const std::vector<unsigned char> Now = Folder.Read("target.bin");
             EXPECT_TRUE(Now == Old || Now == New);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -47,10 +48,10 @@ protected:
         Manager.reset(appLinearFileSystemInit(Mode));
         GFileManager = Manager.get();
     }
-    std::u16string Path(const char* Name) const
+    WideText Path(const char* Name) const
     {
         const std::string N(Name);
-        return Folder.Path(std::u16string(N.begin(), N.end()));
+        return Folder.Path(WideText(N.begin(), N.end()));
     }
     FFileReader* Open(const char* Name) { return GFileManager->CreateReader(Path(Name).c_str()); }
     static FBytes ReadBytes(FFileReader& Reader, tvULong Count, int* Result = nullptr)
@@ -75,7 +76,7 @@ TEST_F(LinearFiles, ARecordedRunReplaysFromTheLinFileAloneAndItsBytesAreExact)
     appLinearFileSystemStart(Path("run").c_str());
     EXPECT_EQ(appLinearFileSystemIsSaving(), 1);
     EXPECT_EQ(appLinearFileSystemIsLoading(), 0);
-    EXPECT_EQ(std::u16string(appLinearFileSystemGetFileName()), Path("run"));
+    EXPECT_EQ(WideText(appLinearFileSystemGetFileName()), Path("run"));
     {
         std::unique_ptr<FFileReader> Ten(Open("ten.bin"));
         ASSERT_NE(Ten, nullptr);
@@ -156,20 +157,20 @@ TEST_F(LinearFiles, ModeOffStartsNothingAndNamesAreKeptWithoutTheExtension)
     appLinearFileSystemStart(Path("off").c_str());
     EXPECT_EQ(appLinearFileSystemIsSaving(), 0);
     EXPECT_EQ(appLinearFileSystemIsLoading(), 0);
-    EXPECT_EQ(std::u16string(appLinearFileSystemGetFileName()), Path("off"));
+    EXPECT_EQ(WideText(appLinearFileSystemGetFileName()), Path("off"));
     EXPECT_FALSE(Exists("off.lin"));
 
     // Names: 255 units are taken, 256 are refused whole (with a log line) and change nothing.
     Use(LOADINGMODE_Save);
-    const std::u16string Longest(255, u'n'), TooLong(256, u'n');
+    const WideText Longest(255, TVTEXT('n')), TooLong(256, TVTEXT('n'));
     appLinearFileSystemStart(Longest.c_str());
-    EXPECT_EQ(std::u16string(appLinearFileSystemGetFileName()), Longest);
+    EXPECT_EQ(WideText(appLinearFileSystemGetFileName()), Longest);
     appLinearFileSystemEnd();  // (a 259-byte file name: the system refuses it, nothing is made)
     Hook.Lines.clear();
     appLinearFileSystemStart(TooLong.c_str());
     appLinearFileSystemStart(nullptr);
     EXPECT_EQ(appLinearFileSystemIsSaving(), 0);
-    EXPECT_EQ(std::u16string(appLinearFileSystemGetFileName()), Longest);
+    EXPECT_EQ(WideText(appLinearFileSystemGetFileName()), Longest);
     EXPECT_EQ(Hook.Lines.size(), 2u);
 }
 
@@ -202,7 +203,7 @@ TEST_F(LinearFiles, AReplayThatRunsOutGoesOnWithRealFilesAndSaysSoOnce)
     EXPECT_EQ(ReadBytes(*Again, 4), (FBytes{1, 2, 3, 4}));
     EXPECT_EQ(Open("missing"), nullptr);
     ASSERT_EQ(Hook.Lines.size(), 1u);
-    EXPECT_NE(Hook.Lines[0].find(u"short.lin has run out"), std::u16string::npos);
+    EXPECT_NE(Hook.Lines[0].find(TVTEXT("short.lin has run out")), WideText::npos);
 
     // An open past the end of a recording does the same.
     Use(LOADINGMODE_Load);
@@ -322,7 +323,7 @@ TEST_F(LinearFiles, TextFilesReplayAfterTheirOriginalsAreDeleted)
     appLinearFileSystemStart(Path("text").c_str());
     FString Replayed;
     ASSERT_EQ(appLoadFileToString(Replayed, Path("t.txt").c_str()), 1);
-    EXPECT_EQ(std::u16string(static_cast<const tvWChar*>(Replayed)), u"\u4E2Da");
+    EXPECT_EQ(WideText(static_cast<const tvWChar*>(Replayed)), TVTEXT("\u4E2Da"));
     TArray<unsigned char> ReplayedBytes;
     ASSERT_EQ(appLoadFileToArray(ReplayedBytes, Path("b.bin").c_str()), 1);
     EXPECT_EQ(FBytes(ReplayedBytes.GetData(), ReplayedBytes.GetData() + ReplayedBytes.Num()), (FBytes{1, 2, 3}));

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -31,7 +32,7 @@ TEST(MemoryArchive, WorkedExampleIntThenStringRoundTrips)
     EXPECT_EQ(Writer.IsPersistent(), 0);
     EXPECT_EQ(Writer.GetVersion(), 41u);
     EXPECT_EQ(Writer.GetSize(), 0);
-    FString Text(u"abc");
+    FString Text(TVTEXT("abc"));
     Writer << 7 << Text;
     EXPECT_EQ(Bytes(Writer), (std::vector<unsigned char>{7, 0, 0, 0, 3, 0, 0, 0, 0x61, 0, 0x62, 0, 0x63, 0}));
     EXPECT_EQ(Writer.Tell(), 14u);
@@ -39,10 +40,10 @@ TEST(MemoryArchive, WorkedExampleIntThenStringRoundTrips)
     FMemoryReader Reader(Writer.GetData());
     EXPECT_EQ(Reader.IsLoading(), 1);
     int Number = 0;
-    FString Loaded(u"old");
+    FString Loaded(TVTEXT("old"));
     Reader << Number << Loaded;
     EXPECT_EQ(Number, 7);
-    EXPECT_EQ(std::u16string(static_cast<const tvWChar*>(Loaded)), u"abc");
+    EXPECT_EQ(WideText(static_cast<const tvWChar*>(Loaded)), TVTEXT("abc"));
     EXPECT_EQ(Loaded.GetLength(), 3);
     EXPECT_EQ(Loaded.GetAllocLength(), 3) << "exact capacity";
     EXPECT_NE(Reader.IsEof(), 0);
@@ -53,16 +54,16 @@ TEST(MemoryArchive, StringsSaveUpToTheirFirstZeroAndEmptyOnesAsFourZeroBytes)
 {
     FMemoryWriter Writer(0);
     FString Empty;
-    FString WithZero(u"ab\0cd", 5);
+    FString WithZero(TVTEXT("ab\0cd"), 5);
     Writer << Empty << WithZero;
     EXPECT_EQ(Bytes(Writer), (std::vector<unsigned char>{0, 0, 0, 0, 2, 0, 0, 0, 0x61, 0, 0x62, 0}));
 
     FMemoryReader Reader(Writer.GetData());
-    FString A(u"x"), B;
+    FString A(TVTEXT("x")), B;
     Reader << A << B;
     EXPECT_TRUE(A.IsEmpty());
     EXPECT_EQ(static_cast<const tvWChar*>(A), __GEmptyString) << "the shared empty record";
-    EXPECT_EQ(std::u16string(static_cast<const tvWChar*>(B)), u"ab");
+    EXPECT_EQ(WideText(static_cast<const tvWChar*>(B)), TVTEXT("ab"));
 }
 
 TEST(MemoryArchive, ForgedStringCountsGiveAnEmptyStringAndTheErrorFlag)
@@ -80,7 +81,7 @@ TEST(MemoryArchive, ForgedStringCountsGiveAnEmptyStringAndTheErrorFlag)
     for (const Case& C : Cases) {
         TArray<unsigned char> Array = ArrayOf(C.Stored);
         FMemoryReader Reader(Array);
-        FString Value(u"before");
+        FString Value(TVTEXT("before"));
         Reader << Value;
         EXPECT_TRUE(Value.IsEmpty()) << C.What;
         EXPECT_EQ(Reader.IsError(), 1) << C.What;
@@ -91,14 +92,14 @@ TEST(MemoryArchive, ForgedStringCountsGiveAnEmptyStringAndTheErrorFlag)
     Reader.SetError();
     FString Value;
     Reader << Value;
-    EXPECT_EQ(std::u16string(static_cast<const tvWChar*>(Value)), u"z");
+    EXPECT_EQ(WideText(static_cast<const tvWChar*>(Value)), TVTEXT("z"));
     EXPECT_EQ(Reader.IsError(), 1);
 }
 
 TEST(MemoryArchive, LongStringsLoadInStepsToTheirExactLength)
 {
     const int Length = 100000;  // more than one loading step
-    FString Long(u'q', Length);
+    FString Long(TVTEXT('q'), Length);
     FMemoryWriter Writer(0);
     Writer << Long;
     FMemoryReader Reader(Writer.GetData());
@@ -107,7 +108,7 @@ TEST(MemoryArchive, LongStringsLoadInStepsToTheirExactLength)
     EXPECT_EQ(Reader.IsError(), 0);
     EXPECT_EQ(Loaded.GetLength(), Length);
     EXPECT_EQ(Loaded.GetAllocLength(), Length);
-    EXPECT_EQ(Loaded[Length - 1], u'q');
+    EXPECT_EQ(Loaded[Length - 1], TVTEXT('q'));
     EXPECT_EQ(Loaded[Length], 0);
 }
 

@@ -10,11 +10,12 @@
 #include <map>
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 class FInMemoryFileManager : public Tolvane::FFileManager {
 public:
     typedef std::vector<unsigned char> FBytes;
-    std::map<std::u16string, FBytes> Files;
+    std::map<WideText, FBytes> Files;
     // Writers accept this many bytes, then lose the rest and set their error flag (negative:
     // no limit).
     long FailAfter = -1;
@@ -46,7 +47,7 @@ public:
 
     class FWriter : public Tolvane::FFileWriter {
     public:
-        FWriter(FInMemoryFileManager& InOwner, std::u16string InPath) : Owner(InOwner), Path(std::move(InPath)) {}
+        FWriter(FInMemoryFileManager& InOwner, WideText InPath) : Owner(InOwner), Path(std::move(InPath)) {}
         ~FWriter() override { FWriter::Close(); }
         int GetSize() override { return static_cast<int>(Bytes.size()); }
         void Close() override
@@ -70,7 +71,7 @@ public:
 
     private:
         FInMemoryFileManager& Owner;
-        std::u16string Path;
+        WideText Path;
         FBytes Bytes;
         bool Open = true;
     };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -20,13 +21,13 @@ struct FAllTypes {
     tvULong UL = 0x0A0B0C0Du;
     float F = -2.75f;
     unsigned long long ULL = 0x0102030405060708ull;
-    FString Text = FString(u"h\u00e9llo \U0001F600");
+    FString Text = FString(TVTEXT("h\u00e9llo \U0001F600"));
     FBitFlag Flags = FBitFlag(0x11);
 
     void Serialize(FArchive& Ar) { Ar << C << UC << S << US << I << UI << UL << F << ULL << Text << Flags; }
 };
 
-std::u16string Text(const FString& S) { return std::u16string(static_cast<const tvWChar*>(S)); }
+WideText Text(const FString& S) { return WideText(static_cast<const tvWChar*>(S)); }
 } // namespace
 
 TEST(NativeFiles, EveryBuiltInTypeGivesTheSameBytesOnDiskAsInMemory)
@@ -38,7 +39,7 @@ TEST(NativeFiles, EveryBuiltInTypeGivesTheSameBytesOnDiskAsInMemory)
 
     FMemoryWriter Memory(0);
     Saved.Serialize(Memory);
-    std::unique_ptr<FFileWriter> Writer(Manager.CreateWriter(Folder.Path(u"all.bin").c_str()));
+    std::unique_ptr<FFileWriter> Writer(Manager.CreateWriter(Folder.Path(TVTEXT("all.bin")).c_str()));
     ASSERT_NE(Writer, nullptr);
     EXPECT_EQ(Writer->IsSaving(), 1);
     EXPECT_EQ(Writer->IsPersistent(), 1);
@@ -50,7 +51,7 @@ TEST(NativeFiles, EveryBuiltInTypeGivesTheSameBytesOnDiskAsInMemory)
     const unsigned char* InMemory = Memory.GetData().GetData();
     EXPECT_EQ(OnDisk, std::vector<unsigned char>(InMemory, InMemory + Memory.GetSize()));
 
-    std::unique_ptr<FFileReader> Reader(Manager.CreateReader(Folder.Path(u"all.bin").c_str()));
+    std::unique_ptr<FFileReader> Reader(Manager.CreateReader(Folder.Path(TVTEXT("all.bin")).c_str()));
     ASSERT_NE(Reader, nullptr);
     EXPECT_EQ(Reader->IsLoading(), 1);
     EXPECT_EQ(Reader->IsPersistent(), 1);
@@ -78,19 +79,19 @@ TEST(NativeFiles, MissingEmptyAndShortFiles)
     FTempFolder Folder;
     ASSERT_TRUE(Folder.Ok());
     FFileManagerWin Manager;
-    EXPECT_EQ(Manager.CreateReader(Folder.Path(u"missing").c_str()), nullptr);
+    EXPECT_EQ(Manager.CreateReader(Folder.Path(TVTEXT("missing")).c_str()), nullptr);
     EXPECT_EQ(Manager.CreateReader(Folder.Path().c_str()), nullptr) << "a directory is no file";
     EXPECT_EQ(Manager.CreateReader(nullptr), nullptr);
-    EXPECT_EQ(Manager.CreateWriter(Folder.Path(u"no/such/dir").c_str()), nullptr);
+    EXPECT_EQ(Manager.CreateWriter(Folder.Path(TVTEXT("no/such/dir")).c_str()), nullptr);
 
     Folder.Write("empty", {});
-    std::unique_ptr<FFileReader> Empty(Manager.CreateReader(Folder.Path(u"empty").c_str()));
+    std::unique_ptr<FFileReader> Empty(Manager.CreateReader(Folder.Path(TVTEXT("empty")).c_str()));
     ASSERT_NE(Empty, nullptr);
     EXPECT_EQ(Empty->GetSize(), 0);
 
     // A value cut short by the end of the file comes back zero-filled, with the error flag.
     Folder.Write("short", {0x11, 0x22});
-    std::unique_ptr<FFileReader> Short(Manager.CreateReader(Folder.Path(u"short").c_str()));
+    std::unique_ptr<FFileReader> Short(Manager.CreateReader(Folder.Path(TVTEXT("short")).c_str()));
     ASSERT_NE(Short, nullptr);
     int Value = -1;
     *Short << Value;
@@ -99,7 +100,7 @@ TEST(NativeFiles, MissingEmptyAndShortFiles)
 
     // A closed reader reports size 0 and reads nothing.
     Folder.Write("data", {1, 2, 3});
-    std::unique_ptr<FFileReader> Closed(Manager.CreateReader(Folder.Path(u"data").c_str()));
+    std::unique_ptr<FFileReader> Closed(Manager.CreateReader(Folder.Path(TVTEXT("data")).c_str()));
     ASSERT_NE(Closed, nullptr);
     EXPECT_EQ(Closed->GetSize(), 3);
     Closed->Close();
@@ -116,7 +117,7 @@ TEST(NativeFiles, WriterClearsTheReadOnlyAttributeAndTruncates)
     Folder.Write("ro", {1, 2, 3, 4, 5});
     Folder.MakeReadOnly("ro");
     FFileManagerWin Manager;
-    std::unique_ptr<FFileWriter> Writer(Manager.CreateWriter(Folder.Path(u"ro").c_str()));
+    std::unique_ptr<FFileWriter> Writer(Manager.CreateWriter(Folder.Path(TVTEXT("ro")).c_str()));
     ASSERT_NE(Writer, nullptr);
     *Writer << static_cast<unsigned short>(0x0201);
     Writer->Flush();
@@ -127,7 +128,7 @@ TEST(NativeFiles, WriterClearsTheReadOnlyAttributeAndTruncates)
     EXPECT_EQ(Writer->IsError(), 1) << "bytes written after Close are lost, and that shows";
     Writer.reset();
     EXPECT_EQ(Folder.Read("ro"), (std::vector<unsigned char>{1, 2}));
-    EXPECT_EQ(appIsFileWritable(Folder.Path(u"ro").c_str()), 1);
+    EXPECT_EQ(appIsFileWritable(Folder.Path(TVTEXT("ro")).c_str()), 1);
 }
 
 TEST(NativeFiles, ListingYieldsThePlainFilesOfADirectoryAfterWhatTheArrayHeld)
@@ -143,23 +144,23 @@ TEST(NativeFiles, ListingYieldsThePlainFilesOfADirectoryAfterWhatTheArrayHeld)
 
     FFileManagerWin Manager;
     TArray<FString> Files;
-    Files.AddItem(FString(u"kept"));
-    const std::u16string Dir = Folder.Path(u"dir/");
+    Files.AddItem(FString(TVTEXT("kept")));
+    const WideText Dir = Folder.Path(TVTEXT("dir/"));
     Manager.GetFilesFromDirectory(Dir.c_str(), Files);
-    std::vector<std::u16string> Names;
+    std::vector<WideText> Names;
     for (int i = 0; i < Files.Num(); ++i)
         Names.push_back(Text(Files[i]));
-    EXPECT_EQ(Names, (std::vector<std::u16string>{u"kept", Dir + u".hidden", Dir + u"x", Dir + u"y"}));
+    EXPECT_EQ(Names, (std::vector<WideText>{TVTEXT("kept"), Dir + TVTEXT(".hidden"), Dir + TVTEXT("x"), Dir + TVTEXT("y")}));
 
     // The directory text is a plain prefix: a backslash form is kept as given.
     TArray<FString> Back;
-    const std::u16string BackDir = Folder.Path(u"dir\\s\\");
+    const WideText BackDir = Folder.Path(TVTEXT("dir\\s\\"));
     Manager.GetFilesFromDirectory(BackDir.c_str(), Back);
     ASSERT_EQ(Back.Num(), 1);
-    EXPECT_EQ(Text(Back[0]), BackDir + u"inner");
+    EXPECT_EQ(Text(Back[0]), BackDir + TVTEXT("inner"));
 
     TArray<FString> None;
-    Manager.GetFilesFromDirectory(Folder.Path(u"missing/").c_str(), None);
+    Manager.GetFilesFromDirectory(Folder.Path(TVTEXT("missing/")).c_str(), None);
     Manager.GetFilesFromDirectory(nullptr, None);
     EXPECT_EQ(None.Num(), 0);
 }
@@ -170,12 +171,12 @@ TEST(NativeFiles, FindFileAnswersForFilesDirectoriesAndWildcards)
     ASSERT_TRUE(Folder.Ok());
     Folder.Write("Name.TXT", {1});
     FFileManagerWin Manager;
-    EXPECT_TRUE(Manager.FindFile(Folder.Path(u"Name.TXT").c_str()));
-    EXPECT_TRUE(Manager.FindFile(Folder.Path(u"*.txt").c_str())) << "wildcards are case-insensitive";
-    EXPECT_TRUE(Manager.FindFile(Folder.Path(u"N?me.*").c_str()));
-    EXPECT_TRUE(Manager.FindFile(Folder.Path(u"*.*").c_str()));
-    EXPECT_FALSE(Manager.FindFile(Folder.Path(u"*.bin").c_str()));
-    EXPECT_FALSE(Manager.FindFile(Folder.Path(u"other").c_str()));
+    EXPECT_TRUE(Manager.FindFile(Folder.Path(TVTEXT("Name.TXT")).c_str()));
+    EXPECT_TRUE(Manager.FindFile(Folder.Path(TVTEXT("*.txt")).c_str())) << "wildcards are case-insensitive";
+    EXPECT_TRUE(Manager.FindFile(Folder.Path(TVTEXT("N?me.*")).c_str()));
+    EXPECT_TRUE(Manager.FindFile(Folder.Path(TVTEXT("*.*")).c_str()));
+    EXPECT_FALSE(Manager.FindFile(Folder.Path(TVTEXT("*.bin")).c_str()));
+    EXPECT_FALSE(Manager.FindFile(Folder.Path(TVTEXT("other")).c_str()));
     EXPECT_FALSE(Manager.FindFile(nullptr));
 }
 
@@ -187,7 +188,7 @@ TEST(FileManager, DirectorySettingsPackageModeAndBaseBehaviour)
     Base.SetPackageMode(static_cast<EFilePackMode>(FILEPACK_ReadFromPackages | FILEPACK_WriteToPackages));
     EXPECT_EQ(Base.IsPackageMode(), 3);
     EXPECT_EQ(Base.Initialize(), 1);
-    EXPECT_EQ(Base.CreateAsyncReader(u"x"), nullptr);
+    EXPECT_EQ(Base.CreateAsyncReader(TVTEXT("x")), nullptr);
     Base.Tick();
 
     typedef const tvWChar* (FFileManager::*FGetter)() const;
@@ -202,19 +203,19 @@ TEST(FileManager, DirectorySettingsPackageModeAndBaseBehaviour)
         {&FFileManager::GetUpdateConfigDir, &FFileManager::SetUpdateConfigDir},
         {&FFileManager::GetAndroidPackageName, &FFileManager::SetAndroidPackageName},
     };
-    const std::u16string Longest(255, u'd');
-    const std::u16string TooLong(256, u'e');
+    const WideText Longest(255, TVTEXT('d'));
+    const WideText TooLong(256, TVTEXT('e'));
     int Index = 0;
     for (const auto& Setting : Settings) {
-        EXPECT_EQ(std::u16string((Base.*Setting.first)()), u"") << Index;
-        const std::u16string Own = u"C:\\dir" + std::u16string(1, char16_t(u'0' + Index)) + u"\\";
+        EXPECT_EQ(WideText((Base.*Setting.first)()), TVTEXT("")) << Index;
+        const WideText Own = TVTEXT("C:\\dir") + WideText(1, Tolvane::tvWChar(TVTEXT('0') + Index)) + TVTEXT("\\");
         EXPECT_EQ((Base.*Setting.second)(Own.c_str()), 1);
         EXPECT_EQ((Base.*Setting.second)(TooLong.c_str()), 0) << "refused, not cut";
         EXPECT_EQ((Base.*Setting.second)(nullptr), 0);
-        EXPECT_EQ(std::u16string((Base.*Setting.first)()), Own) << Index;
+        EXPECT_EQ(WideText((Base.*Setting.first)()), Own) << Index;
         ++Index;
     }
     EXPECT_EQ(Base.SetDataRootDir(Longest.c_str()), 1);
-    EXPECT_EQ(std::u16string(Base.GetDataRootDir()), Longest);
-    EXPECT_EQ(std::u16string(Base.GetFilesDir()), u"C:\\dir4\\") << "each setting is its own";
+    EXPECT_EQ(WideText(Base.GetDataRootDir()), Longest);
+    EXPECT_EQ(WideText(Base.GetFilesDir()), TVTEXT("C:\\dir4\\")) << "each setting is its own";
 }

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 class FTempFolder {
 public:
@@ -35,9 +36,9 @@ public:
     // The system path of Name inside the folder.
     std::string Native(const std::string& Name = std::string()) const { return Root + "/" + Name; }
     // The library path of Name inside the folder ("" gives the folder with its separator).
-    std::u16string Path(const std::u16string& Name = std::u16string()) const
+    WideText Path(const WideText& Name = WideText()) const
     {
-        return std::filesystem::path(Root).u16string() + u"/" + Name;
+        return PathText(Root) + TVTEXT("/") + Name;
     }
 
     void Write(const std::string& Name, const std::vector<unsigned char>& Bytes) const

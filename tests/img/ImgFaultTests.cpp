@@ -5,6 +5,7 @@
 
 #include "base/tvFaultInjection.h"
 #include "support/FaultScope.h"
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using Faults::ESystemCall;
@@ -16,7 +17,7 @@ TEST(ImgFaults, FailedWriterKeepsTheOldFile)
         FTempFolder Folder;
         ASSERT_TRUE(Folder.Ok());
         Folder.Write("save.bin", ImgTest::Bytes("old"));
-        const std::u16string Path = Folder.Path(u"save.bin");
+        const WideText Path = Folder.Path(TVTEXT("save.bin"));
         FFaultScope Scope;
         FRawFileWriterSync Writer(FString(Path.c_str()));
         ASSERT_EQ(Writer.Initialize(), 1);
@@ -37,7 +38,7 @@ TEST(ImgFaults, FailedDiskReadGivesNoBytes)
     Folder.Write("data.bin", ImgTest::Pattern(1000));
     FFaultScope Scope;
     FImgLoaderSync Loader;
-    ASSERT_EQ(Loader.Initialize(FString(Folder.Path(u"data.bin").c_str())), 1);
+    ASSERT_EQ(Loader.Initialize(FString(Folder.Path(TVTEXT("data.bin")).c_str())), 1);
     Faults::Arm(ESystemCall::Read, 1, 5 /* EIO */);
     unsigned char Byte = 1;
     EXPECT_EQ(Loader.Read(&Byte, 1), 0);
@@ -45,7 +46,7 @@ TEST(ImgFaults, FailedDiskReadGivesNoBytes)
     EXPECT_EQ(Byte, 1);
     Faults::Arm(ESystemCall::Open, 1, 13 /* EACCES */);
     FImgArchiveWriter Writer;
-    ASSERT_EQ(Writer.AddFile(u"A", "a", 1), 1);
-    EXPECT_EQ(Writer.Save(Folder.Path(u"pack.img").c_str()), 0);
+    ASSERT_EQ(Writer.AddFile(TVTEXT("A"), "a", 1), 1);
+    EXPECT_EQ(Writer.Save(Folder.Path(TVTEXT("pack.img")).c_str()), 0);
     EXPECT_FALSE(std::filesystem::exists(Folder.Native("pack.img")));
 }

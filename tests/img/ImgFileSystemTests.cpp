@@ -3,6 +3,7 @@
 #include "img/ImgTestSupport.h"
 
 #include <map>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using ImgTest::Bytes;
@@ -53,12 +54,12 @@ TEST(ImgHash, MissingOutputIsAnAssertion)
 TEST(ImgPrefix, LengthFromTheDataRoot)
 {
     const struct {
-        const char16_t* Root;
+        const Tolvane::tvWChar* Root;
         int Length;
     } Cases[] = {
-        {u"D:\\X\\Y\\", 5}, {u"Y", 0}, {u"", 0}, {u"C:\\Game\\Data\\", 8}, {u"C:\\Game\\Data", 8},
+        {TVTEXT("D:\\X\\Y\\"), 5}, {TVTEXT("Y"), 0}, {TVTEXT(""), 0}, {TVTEXT("C:\\Game\\Data\\"), 8}, {TVTEXT("C:\\Game\\Data"), 8},
         // POSIX: '/' separates as well.
-        {u"/srv/game/data/", 10}, {u"/srv/game\\data", 10}, {u"/data/", 1},
+        {TVTEXT("/srv/game/data/"), 10}, {TVTEXT("/srv/game\\data"), 10}, {TVTEXT("/data/"), 1},
     };
     for (const auto& Case : Cases)
         EXPECT_EQ(FImgFileSystem::ComputePrefixLength(Case.Root), Case.Length) << std::string(Case.Root, Case.Root + 0);
@@ -70,11 +71,11 @@ protected:
     {
         ASSERT_TRUE(Data.Folder.Ok());
         Files = {
-            {u"Data\\Textures\\Sky.dds", Bytes("sky")},
-            {u"data/textures/ground.DDS", Bytes("ground")},
-            {u"Data\\Models\\Chars\\Body\\Arm\\arm.msh", ImgTest::Pattern(3000)},
-            {u"Data\\Empty.txt", {}},
-            {u"Top.ini", Bytes("top")},
+            {TVTEXT("Data\\Textures\\Sky.dds"), Bytes("sky")},
+            {TVTEXT("data/textures/ground.DDS"), Bytes("ground")},
+            {TVTEXT("Data\\Models\\Chars\\Body\\Arm\\arm.msh"), ImgTest::Pattern(3000)},
+            {TVTEXT("Data\\Empty.txt"), {}},
+            {TVTEXT("Top.ini"), Bytes("top")},
         };
         for (const auto& File : Files)
             ASSERT_EQ(Writer.AddFile(File.first.c_str(), File.second.data(), tvULong(File.second.size())), 1);
@@ -84,11 +85,11 @@ protected:
         FileSystem = Data.Open();
         ASSERT_NE(FileSystem, nullptr);
     }
-    std::u16string Abs(const std::u16string& Rest) const { return Data.Root() + Rest; }
+    WideText Abs(const WideText& Rest) const { return Data.Root() + Rest; }
 
     FDataRoot Data;
     FImgArchiveWriter Writer;
-    std::vector<std::pair<std::u16string, std::vector<unsigned char>>> Files;
+    std::vector<std::pair<WideText, std::vector<unsigned char>>> Files;
     std::unique_ptr<FImgFileSystem> FileSystem;
 };
 
@@ -96,42 +97,42 @@ TEST_F(ImgFileSystem, QueriesFindTheirItemsInAnyCaseAndWithEitherSeparator)
 {
     EXPECT_EQ(FileSystem->GetItemCount(), 1 + 11);
     const struct {
-        std::u16string Query;
+        WideText Query;
         const char* Item;
     } Cases[] = {
-        {u"Textures/Sky.dds", "DATA\\TEXTURES\\SKY.DDS"},
-        {u"TEXTURES\\SKY.DDS", "DATA\\TEXTURES\\SKY.DDS"},
-        {u"textures\\sky.dds", "DATA\\TEXTURES\\SKY.DDS"},
-        {u"Textures/Ground.dds", "DATA\\TEXTURES\\GROUND.DDS"},
-        {u"Models/Chars/Body/Arm/ARM.msh", "DATA\\MODELS\\CHARS\\BODY\\ARM\\ARM.MSH"},
-        {u"Models", "DATA\\MODELS"},  // directories are items too
-        {u"Empty.txt", "DATA\\EMPTY.TXT"},
-        {u"Textures/Sky.dd", "(none)"},
-        {u"Textures/Sky.ddsx", "(none)"},
-        {u"Sky.dds", "(none)"},
-        {u"Arm/arm.msh", "(none)"},
+        {TVTEXT("Textures/Sky.dds"), "DATA\\TEXTURES\\SKY.DDS"},
+        {TVTEXT("TEXTURES\\SKY.DDS"), "DATA\\TEXTURES\\SKY.DDS"},
+        {TVTEXT("textures\\sky.dds"), "DATA\\TEXTURES\\SKY.DDS"},
+        {TVTEXT("Textures/Ground.dds"), "DATA\\TEXTURES\\GROUND.DDS"},
+        {TVTEXT("Models/Chars/Body/Arm/ARM.msh"), "DATA\\MODELS\\CHARS\\BODY\\ARM\\ARM.MSH"},
+        {TVTEXT("Models"), "DATA\\MODELS"},  // directories are items too
+        {TVTEXT("Empty.txt"), "DATA\\EMPTY.TXT"},
+        {TVTEXT("Textures/Sky.dd"), "(none)"},
+        {TVTEXT("Textures/Sky.ddsx"), "(none)"},
+        {TVTEXT("Sky.dds"), "(none)"},
+        {TVTEXT("Arm/arm.msh"), "(none)"},
     };
     for (const auto& Case : Cases) {
-        const std::u16string Query = Abs(Case.Query);
+        const WideText Query = Abs(Case.Query);
         EXPECT_EQ(NameOf(FileSystem->SearchFileFromHash(Query.c_str())), Case.Item)
             << std::string(Case.Query.begin(), Case.Query.end());
         EXPECT_EQ(FileSystem->SearchFileFromHash(Query.c_str()), FileSystem->SearchFileInChain(Query.c_str()));
     }
     // The stripped prefix is not compared: any parent folder of the same length will do.
-    std::u16string Other = Abs(u"Textures/Sky.dds");
-    Other[1] = u'Q';
+    WideText Other = Abs(TVTEXT("Textures/Sky.dds"));
+    Other[1] = TVTEXT('Q');
     EXPECT_EQ(NameOf(FileSystem->SearchFileFromHash(Other.c_str())), "DATA\\TEXTURES\\SKY.DDS");
     // Empty, shorter than the prefix, or a top-level item outside the data root's folder.
-    EXPECT_EQ(FileSystem->SearchFileFromHash(u""), nullptr);
-    EXPECT_EQ(FileSystem->SearchFileFromHash(u"/x"), nullptr);
+    EXPECT_EQ(FileSystem->SearchFileFromHash(TVTEXT("")), nullptr);
+    EXPECT_EQ(FileSystem->SearchFileFromHash(TVTEXT("/x")), nullptr);
 }
 
 TEST_F(ImgFileSystem, ReadersServeItemsAndLooseFilesAndFindFileIgnoresTheArchive)
 {
     for (const auto& File : Files) {
-        if (File.first == u"Top.ini")
+        if (File.first == TVTEXT("Top.ini"))
             continue;
-        std::u16string Query = File.first.substr(5);  // after "Data\" or "data/"
+        WideText Query = File.first.substr(5);  // after "Data\" or "data/"
         std::unique_ptr<FFileReader> Reader(FileSystem->CreateReader(Abs(Query).c_str()));
         ASSERT_NE(Reader, nullptr);
         EXPECT_NE(dynamic_cast<FImgFileReaderSync*>(Reader.get()), nullptr);
@@ -139,18 +140,18 @@ TEST_F(ImgFileSystem, ReadersServeItemsAndLooseFilesAndFindFileIgnoresTheArchive
     }
     // Not in the archive: the loose file on the disk, or nothing.
     Data.Folder.Write("Data/Loose.txt", Bytes("loose bytes"));
-    std::unique_ptr<FFileReader> Loose(FileSystem->CreateReader(Abs(u"Loose.txt").c_str()));
+    std::unique_ptr<FFileReader> Loose(FileSystem->CreateReader(Abs(TVTEXT("Loose.txt")).c_str()));
     ASSERT_NE(Loose, nullptr);
     EXPECT_NE(dynamic_cast<FRawFileReaderSync*>(Loose.get()), nullptr);
     EXPECT_EQ(ReadAll(*Loose), Bytes("loose bytes"));
-    EXPECT_EQ(FileSystem->CreateReader(Abs(u"Missing.txt").c_str()), nullptr);
-    EXPECT_FALSE(FileSystem->FindFile(Abs(u"Textures/Sky.dds").c_str()));
+    EXPECT_EQ(FileSystem->CreateReader(Abs(TVTEXT("Missing.txt")).c_str()), nullptr);
+    EXPECT_FALSE(FileSystem->FindFile(Abs(TVTEXT("Textures/Sky.dds")).c_str()));
     TArray<FString> Listed;
-    FileSystem->GetFilesFromDirectory(Abs(u"Textures/").c_str(), Listed);
+    FileSystem->GetFilesFromDirectory(Abs(TVTEXT("Textures/")).c_str(), Listed);
     EXPECT_EQ(Listed.Num(), 0);
     // Writers write loose files and never touch the archive.
     const std::vector<unsigned char> Archive = Data.ReadArchive();
-    std::unique_ptr<FFileWriter> Out(FileSystem->CreateWriter(Abs(u"Textures.out").c_str()));
+    std::unique_ptr<FFileWriter> Out(FileSystem->CreateWriter(Abs(TVTEXT("Textures.out")).c_str()));
     ASSERT_NE(Out, nullptr);
     unsigned char Text[] = {'o', 'u', 't'};
     Out->Write(Text, 3);
@@ -178,19 +179,19 @@ TEST(ImgLookup, ItemsSharingABucketAreTellApartAlongTheChain)
     ASSERT_EQ(Same.size(), 4u);
     FImgArchiveWriter Writer;
     for (const std::string& Name : Same) {
-        const std::u16string Path = u"Data\\" + std::u16string(Name.begin(), Name.end());
+        const WideText Path = TVTEXT("Data\\") + WideText(Name.begin(), Name.end());
         ASSERT_EQ(Writer.AddFile(Path.c_str(), Name.data(), tvULong(Name.size())), 1);
     }
     ASSERT_TRUE(Data.Save(Writer));
     auto FileSystem = Data.Open();
     ASSERT_NE(FileSystem, nullptr);
     for (const std::string& Name : Same) {
-        const std::u16string Query = Data.Root() + std::u16string(Name.begin(), Name.end());
+        const WideText Query = Data.Root() + WideText(Name.begin(), Name.end());
         EXPECT_EQ(NameOf(FileSystem->SearchFileFromHash(Query.c_str())), "DATA\\" + Name);
         EXPECT_EQ(FileSystem->SearchFileInChain(Query.c_str()), FileSystem->SearchFileFromHash(Query.c_str()));
     }
     const std::string Absent = Buckets.begin()->second.front() == Same.front() ? "NOPE.BIN" : Same.front() + "X";
-    EXPECT_EQ(FileSystem->SearchFileFromHash((Data.Root() + std::u16string(Absent.begin(), Absent.end())).c_str()),
+    EXPECT_EQ(FileSystem->SearchFileFromHash((Data.Root() + WideText(Absent.begin(), Absent.end())).c_str()),
               nullptr);
 }
 
@@ -198,13 +199,13 @@ TEST(ImgLookup, WriterNamesAndRefusals)
 {
     FImgArchiveWriter Writer;
     const unsigned char Byte = 1;
-    EXPECT_EQ(Writer.AddFile(u"/a//b/c.txt/", &Byte, 1), 1);
+    EXPECT_EQ(Writer.AddFile(TVTEXT("/a//b/c.txt/"), &Byte, 1), 1);
     EXPECT_EQ(Writer.GetItemCount(), 4);
-    EXPECT_EQ(Writer.AddFile(u"A\\B\\C.TXT", &Byte, 1), 0);   // exists already
-    EXPECT_EQ(Writer.AddFile(u"a\\b\\c.txt\\d", &Byte, 1), 0);  // through a file
-    EXPECT_EQ(Writer.AddFile(u"//", &Byte, 1), 0);
-    EXPECT_EQ(Writer.AddFile(std::u16string(300, u'n').c_str(), &Byte, 1), 0);
-    EXPECT_EQ(Writer.AddDirectory(u"a/b"), 1);  // an existing directory is no fault
+    EXPECT_EQ(Writer.AddFile(TVTEXT("A\\B\\C.TXT"), &Byte, 1), 0);   // exists already
+    EXPECT_EQ(Writer.AddFile(TVTEXT("a\\b\\c.txt\\d"), &Byte, 1), 0);  // through a file
+    EXPECT_EQ(Writer.AddFile(TVTEXT("//"), &Byte, 1), 0);
+    EXPECT_EQ(Writer.AddFile(WideText(300, TVTEXT('n')).c_str(), &Byte, 1), 0);
+    EXPECT_EQ(Writer.AddDirectory(TVTEXT("a/b")), 1);  // an existing directory is no fault
     EXPECT_EQ(Writer.GetItemCount(), 4);
 }
 
@@ -227,7 +228,7 @@ TEST(ImgSettings, TheArchiveNameFromEngineIni)
     FDataRoot Data;
     ASSERT_TRUE(Data.Folder.Ok());
     FImgArchiveWriter Writer;
-    ASSERT_EQ(Writer.AddFile(u"Data\\X", "x", 1), 1);
+    ASSERT_EQ(Writer.AddFile(TVTEXT("Data\\X"), "x", 1), 1);
     ASSERT_TRUE(Data.Save(Writer));
     for (const auto& Case : Cases) {
         Data.SetIni(Case.Ini);
@@ -252,31 +253,31 @@ TEST(ImgSettings, ValuesDefaultsAndTruncation)
     ASSERT_TRUE(Folder.Ok());
     Folder.Write("a.ini", Bytes("\xEF\xBB\xBF[S]\nK=caf\xC3\xA9\nLong=abcdefgh\nEmpty=\n[T]\nK=t\n"));
     Folder.Write("ansi.ini", Bytes("[S]\nK=caf\xE9\n"));  // not UTF-8: the ANSI code page (1252)
-    const std::u16string File = Folder.Path(u"a.ini");
-    const std::u16string Ansi = Folder.Path(u"ansi.ini");
+    const WideText File = Folder.Path(TVTEXT("a.ini"));
+    const WideText Ansi = Folder.Path(TVTEXT("ansi.ini"));
     const struct {
-        const std::u16string* FileName;
-        const char16_t* Section;
-        const char16_t* Key;
-        const char16_t* Default;
+        const WideText* FileName;
+        const Tolvane::tvWChar* Section;
+        const Tolvane::tvWChar* Key;
+        const Tolvane::tvWChar* Default;
         tvULong Capacity;
-        std::u16string Value;
+        WideText Value;
     } Cases[] = {
-        {&File, u"S", u"K", u"d", 260, u"caf\u00e9"},
-        {&Ansi, u"s", u"k", u"d", 260, u"caf\u00e9"},
-        {&File, u"T", u"K", u"d", 260, u"t"},
-        {&File, u"S", u"Long", u"d", 5, u"abcd"},
-        {&File, u"S", u"Empty", u"d", 260, u""},
-        {&File, u"S", u"None", u"dflt  ", 260, u"dflt"},
-        {&File, u"S", u"None", u"dflt", 3, u"df"},
-        {&File, u"S", u"None", nullptr, 260, u""},
-        {&File, u"Q", u"K", u"d", 260, u"d"},
+        {&File, TVTEXT("S"), TVTEXT("K"), TVTEXT("d"), 260, TVTEXT("caf\u00e9")},
+        {&Ansi, TVTEXT("s"), TVTEXT("k"), TVTEXT("d"), 260, TVTEXT("caf\u00e9")},
+        {&File, TVTEXT("T"), TVTEXT("K"), TVTEXT("d"), 260, TVTEXT("t")},
+        {&File, TVTEXT("S"), TVTEXT("Long"), TVTEXT("d"), 5, TVTEXT("abcd")},
+        {&File, TVTEXT("S"), TVTEXT("Empty"), TVTEXT("d"), 260, TVTEXT("")},
+        {&File, TVTEXT("S"), TVTEXT("None"), TVTEXT("dflt  "), 260, TVTEXT("dflt")},
+        {&File, TVTEXT("S"), TVTEXT("None"), TVTEXT("dflt"), 3, TVTEXT("df")},
+        {&File, TVTEXT("S"), TVTEXT("None"), nullptr, 260, TVTEXT("")},
+        {&File, TVTEXT("Q"), TVTEXT("K"), TVTEXT("d"), 260, TVTEXT("d")},
     };
     for (const auto& Case : Cases) {
-        tvWChar Out[260] = {u'?'};
+        tvWChar Out[260] = {TVTEXT('?')};
         const tvULong Units = Platform::ProfileGetString(Case.Section, Case.Key, Case.Default, Out, Case.Capacity,
                                                          Case.FileName->c_str());
-        EXPECT_EQ(std::u16string(Out), Case.Value);
+        EXPECT_EQ(WideText(Out), Case.Value);
         EXPECT_EQ(Units, tvULong(Case.Value.size()));
     }
 }
@@ -286,7 +287,7 @@ TEST(ImgFormat, TheWorkedExampleByteForByte)
     FDataRoot Data;
     ASSERT_TRUE(Data.Folder.Ok());
     FImgArchiveWriter Writer;
-    ASSERT_EQ(Writer.AddFile(u"Data\\a.txt", "hi", 2), 1);
+    ASSERT_EQ(Writer.AddFile(TVTEXT("Data\\a.txt"), "hi", 2), 1);
     ASSERT_TRUE(Data.Save(Writer));
     std::vector<unsigned char> Expected(16577, 0);
     const std::pair<std::size_t, tvULong> Words[] = {

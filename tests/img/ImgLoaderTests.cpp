@@ -1,5 +1,6 @@
 // The loader's window: what it holds after each read and seek, on files of known contents.
 #include "img/ImgTestSupport.h"
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using ImgTest::Pattern;
@@ -32,7 +33,7 @@ protected:
         ASSERT_TRUE(Folder.Ok());
         Contents = Pattern(Size);
         Folder.Write("file.bin", Contents);
-        ASSERT_EQ(Loader.Initialize(FString(Folder.Path(u"file.bin").c_str())), 1);
+        ASSERT_EQ(Loader.Initialize(FString(Folder.Path(TVTEXT("file.bin")).c_str())), 1);
     }
     FTempFolder Folder;
     std::vector<unsigned char> Contents;
@@ -132,7 +133,7 @@ TEST_F(ImgLoader, EmptyFileMissingFileAndDirectory)
     EXPECT_EQ(Loader.SeekFile(0, SEEK_FromEnd), 1);
 
     FImgLoaderSync Missing;
-    EXPECT_EQ(Missing.Initialize(FString(Folder.Path(u"none.bin").c_str())), 0);
+    EXPECT_EQ(Missing.Initialize(FString(Folder.Path(TVTEXT("none.bin")).c_str())), 0);
     FImgLoaderSync Directory;
-    EXPECT_EQ(Directory.Initialize(FString(Folder.Path(u"").c_str())), 0);
+    EXPECT_EQ(Directory.Initialize(FString(Folder.Path(TVTEXT("")).c_str())), 0);
 }

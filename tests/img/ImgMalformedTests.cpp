@@ -4,6 +4,7 @@
 #include "img/ImgTestSupport.h"
 
 #include <functional>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using ImgTest::FDataRoot;
@@ -36,7 +37,7 @@ struct FArchiveBytes {
 
 struct FCase {
     const char* Fault;
-    const char16_t* Reported;  // a piece of the checker's line for it
+    const Tolvane::tvWChar* Reported;  // a piece of the checker's line for it
     std::function<void(FArchiveBytes&)> Break;
 };
 
@@ -45,25 +46,25 @@ struct FCase {
 TEST(ImgMalformed, InitializeRefusesEachClassOfFault)
 {
     const FCase Cases[] = {
-        {"file shorter than its header", u"shorter than", [](FArchiveBytes& A) { A.B.resize(20); }},
-        {"empty file", u"shorter than", [](FArchiveBytes& A) { A.B.clear(); }},
-        {"directory end beyond the file", u"directory [", [](FArchiveBytes& A) { SetWord(A.B, 12, tvULong(A.B.size()) + 48); }},
-        {"absurd item count", u"directory [", [](FArchiveBytes& A) { SetWord(A.B, 12, 0xFFFFFFF0u); }},
-        {"directory end before its start", u"directory [", [](FArchiveBytes& A) { SetWord(A.B, 12, A.DirStart() - 48); }},
-        {"directory size not a multiple of 48", u"not a multiple", [](FArchiveBytes& A) { SetWord(A.B, 12, A.DirEnd() - 1); }},
-        {"directory without a root", u"no root", [](FArchiveBytes& A) { SetWord(A.B, 12, A.DirStart()); }},
-        {"names block beyond the file", u"names block [", [](FArchiveBytes& A) { SetWord(A.B, 20, tvULong(A.B.size()) + 1); }},
-        {"names end before names start", u"names block [", [](FArchiveBytes& A) { SetWord(A.B, 20, A.NamesStart() - 1); }},
-        {"hash table beyond the file", u"hash table at", [](FArchiveBytes& A) { SetWord(A.B, 32, tvULong(A.B.size()) - 100); }},
-        {"Parent beyond the items", u"Parent 7", [](FArchiveBytes& A) { SetWord(A.B, Item(2) + Parent, 7); }},
-        {"LinkA beyond the items", u"LinkA 1000", [](FArchiveBytes& A) { SetWord(A.B, Item(2) + LinkA, 1000); }},
-        {"LinkB beyond the items", u"LinkB 4294967295", [](FArchiveBytes& A) { SetWord(A.B, Item(3) + LinkB, 0xFFFFFFFFu); }},
-        {"HashNext beyond the items", u"HashNext 7", [](FArchiveBytes& A) { SetWord(A.B, Item(4) + HashNext, 7); }},
-        {"Parent cycle", u"loops", [](FArchiveBytes& A) { SetWord(A.B, Item(1) + Parent, 3); }},
-        {"Parent of itself", u"loops", [](FArchiveBytes& A) { SetWord(A.B, Item(2) + Parent, 2); }},
-        {"path longer than 258 bytes", u"longer than 258", [](FArchiveBytes& A) { SetWord(A.B, Item(6) + Parent, 5); }},
-        {"HashNext loop", u"reached twice", [](FArchiveBytes& A) { SetWord(A.B, Item(2) + HashNext, 2); }},
-        {"two buckets sharing a chain", u"reached twice",
+        {"file shorter than its header", TVTEXT("shorter than"), [](FArchiveBytes& A) { A.B.resize(20); }},
+        {"empty file", TVTEXT("shorter than"), [](FArchiveBytes& A) { A.B.clear(); }},
+        {"directory end beyond the file", TVTEXT("directory ["), [](FArchiveBytes& A) { SetWord(A.B, 12, tvULong(A.B.size()) + 48); }},
+        {"absurd item count", TVTEXT("directory ["), [](FArchiveBytes& A) { SetWord(A.B, 12, 0xFFFFFFF0u); }},
+        {"directory end before its start", TVTEXT("directory ["), [](FArchiveBytes& A) { SetWord(A.B, 12, A.DirStart() - 48); }},
+        {"directory size not a multiple of 48", TVTEXT("not a multiple"), [](FArchiveBytes& A) { SetWord(A.B, 12, A.DirEnd() - 1); }},
+        {"directory without a root", TVTEXT("no root"), [](FArchiveBytes& A) { SetWord(A.B, 12, A.DirStart()); }},
+        {"names block beyond the file", TVTEXT("names block ["), [](FArchiveBytes& A) { SetWord(A.B, 20, tvULong(A.B.size()) + 1); }},
+        {"names end before names start", TVTEXT("names block ["), [](FArchiveBytes& A) { SetWord(A.B, 20, A.NamesStart() - 1); }},
+        {"hash table beyond the file", TVTEXT("hash table at"), [](FArchiveBytes& A) { SetWord(A.B, 32, tvULong(A.B.size()) - 100); }},
+        {"Parent beyond the items", TVTEXT("Parent 7"), [](FArchiveBytes& A) { SetWord(A.B, Item(2) + Parent, 7); }},
+        {"LinkA beyond the items", TVTEXT("LinkA 1000"), [](FArchiveBytes& A) { SetWord(A.B, Item(2) + LinkA, 1000); }},
+        {"LinkB beyond the items", TVTEXT("LinkB 4294967295"), [](FArchiveBytes& A) { SetWord(A.B, Item(3) + LinkB, 0xFFFFFFFFu); }},
+        {"HashNext beyond the items", TVTEXT("HashNext 7"), [](FArchiveBytes& A) { SetWord(A.B, Item(4) + HashNext, 7); }},
+        {"Parent cycle", TVTEXT("loops"), [](FArchiveBytes& A) { SetWord(A.B, Item(1) + Parent, 3); }},
+        {"Parent of itself", TVTEXT("loops"), [](FArchiveBytes& A) { SetWord(A.B, Item(2) + Parent, 2); }},
+        {"path longer than 258 bytes", TVTEXT("longer than 258"), [](FArchiveBytes& A) { SetWord(A.B, Item(6) + Parent, 5); }},
+        {"HashNext loop", TVTEXT("reached twice"), [](FArchiveBytes& A) { SetWord(A.B, Item(2) + HashNext, 2); }},
+        {"two buckets sharing a chain", TVTEXT("reached twice"),
          [](FArchiveBytes& A) {
              const std::size_t First = A.FirstBucket();
              const tvULong Head = WordAt(A.B, First);
@@ -73,21 +74,21 @@ TEST(ImgMalformed, InitializeRefusesEachClassOfFault)
                      break;
                  }
          }},
-        {"table word beyond the items", u"7 is not an item", [](FArchiveBytes& A) { SetWord(A.B, A.FirstBucket(), 7); }},
-        {"table word designating item 0", u"0 is not an item", [](FArchiveBytes& A) { SetWord(A.B, A.FirstBucket(), 0); }},
-        {"fewer names than items", u"names block ends", [](FArchiveBytes& A) { SetWord(A.B, 20, A.NamesStart() + 5); }},
-        {"names without a final terminator", u"names block ends", [](FArchiveBytes& A) { A.B[A.NamesEnd() - 1] = 'X'; }},
-        {"item data beyond the file", u"passes the end", [](FArchiveBytes& A) { SetWord(A.B, Item(2) + Size, 0xFFFFFF00u); }},
-        {"item offset beyond the file", u"passes the end", [](FArchiveBytes& A) { SetWord(A.B, Item(4) + Offset, tvULong(A.B.size())); }},
+        {"table word beyond the items", TVTEXT("7 is not an item"), [](FArchiveBytes& A) { SetWord(A.B, A.FirstBucket(), 7); }},
+        {"table word designating item 0", TVTEXT("0 is not an item"), [](FArchiveBytes& A) { SetWord(A.B, A.FirstBucket(), 0); }},
+        {"fewer names than items", TVTEXT("names block ends"), [](FArchiveBytes& A) { SetWord(A.B, 20, A.NamesStart() + 5); }},
+        {"names without a final terminator", TVTEXT("names block ends"), [](FArchiveBytes& A) { A.B[A.NamesEnd() - 1] = 'X'; }},
+        {"item data beyond the file", TVTEXT("passes the end"), [](FArchiveBytes& A) { SetWord(A.B, Item(2) + Size, 0xFFFFFF00u); }},
+        {"item offset beyond the file", TVTEXT("passes the end"), [](FArchiveBytes& A) { SetWord(A.B, Item(4) + Offset, tvULong(A.B.size())); }},
     };
 
     FDataRoot Data;
     ASSERT_TRUE(Data.Folder.Ok());
     FImgArchiveWriter Writer;
-    ASSERT_EQ(Writer.AddFile(u"Data/A.txt", "a", 1), 1);
-    ASSERT_EQ(Writer.AddFile(u"Data/B/C.bin", "cc", 2), 1);
-    ASSERT_EQ(Writer.AddFile(std::u16string(200, u'L').c_str(), "l", 1), 1);
-    ASSERT_EQ(Writer.AddFile(std::u16string(100, u'M').c_str(), "m", 1), 1);
+    ASSERT_EQ(Writer.AddFile(TVTEXT("Data/A.txt"), "a", 1), 1);
+    ASSERT_EQ(Writer.AddFile(TVTEXT("Data/B/C.bin"), "cc", 2), 1);
+    ASSERT_EQ(Writer.AddFile(WideText(200, TVTEXT('L')).c_str(), "l", 1), 1);
+    ASSERT_EQ(Writer.AddFile(WideText(100, TVTEXT('M')).c_str(), "m", 1), 1);
     ASSERT_TRUE(Data.Save(Writer));
     const FArchiveBytes Sound{Data.ReadArchive()};
     ASSERT_EQ((Sound.DirEnd() - Sound.DirStart()) / 48, 7u);
@@ -106,7 +107,7 @@ TEST(ImgMalformed, InitializeRefusesEachClassOfFault)
         EXPECT_GE(appCheckImgArchive(Data.ArchivePath().c_str(), Found), 1) << Case.Fault;
         bool Reported = false;
         for (const FString& Line : Found)
-            Reported |= std::u16string(static_cast<const tvWChar*>(Line)).find(Case.Reported) != std::u16string::npos;
+            Reported |= WideText(static_cast<const tvWChar*>(Line)).find(Case.Reported) != WideText::npos;
         EXPECT_TRUE(Reported) << Case.Fault;
     }
     std::filesystem::remove(Data.Folder.Native("Data/Pack.img"));
@@ -120,8 +121,8 @@ TEST(ImgMalformed, CheckerReportsWhatLookupsCannotReach)
     FDataRoot Data;
     ASSERT_TRUE(Data.Folder.Ok());
     FImgArchiveWriter Writer;
-    ASSERT_EQ(Writer.AddFile(u"Data/A.txt", "a", 1), 1);
-    ASSERT_EQ(Writer.AddFile(u"Data/B.txt", "b", 1), 1);
+    ASSERT_EQ(Writer.AddFile(TVTEXT("Data/A.txt"), "a", 1), 1);
+    ASSERT_EQ(Writer.AddFile(TVTEXT("Data/B.txt"), "b", 1), 1);
     ASSERT_TRUE(Data.Save(Writer));
     FArchiveBytes A{Data.ReadArchive()};
     // A lower-case name, and an item taken out of its bucket.
@@ -137,18 +138,18 @@ TEST(ImgMalformed, CheckerReportsWhatLookupsCannotReach)
     EXPECT_GE(Count, 3);
     bool Lower = false, Unreached = false, Misplaced = false;
     for (const FString& Line : Faults) {
-        const std::u16string Text(static_cast<const tvWChar*>(Line));
-        Lower |= Text.find(u"lower-case") != std::u16string::npos;
-        Unreached |= Text.find(u"item 3 (dATA\\B.TXT) is not reached") != std::u16string::npos;
-        Misplaced |= Text.find(u"but its path hashes to") != std::u16string::npos;
+        const WideText Text(static_cast<const tvWChar*>(Line));
+        Lower |= Text.find(TVTEXT("lower-case")) != WideText::npos;
+        Unreached |= Text.find(TVTEXT("item 3 (dATA\\B.TXT) is not reached")) != WideText::npos;
+        Misplaced |= Text.find(TVTEXT("but its path hashes to")) != WideText::npos;
     }
     EXPECT_TRUE(Lower && Unreached && Misplaced);
     // The file system still loads it: these faults only hide items from lookups, through the
     // index as through the chains.
     auto FileSystem = Data.Open();
     ASSERT_NE(FileSystem, nullptr);
-    for (const char16_t* Query : {u"A.TXT", u"B.TXT", u"a.txt"}) {
-        const std::u16string Path = Data.Root() + Query;
+    for (const Tolvane::tvWChar* Query : {TVTEXT("A.TXT"), TVTEXT("B.TXT"), TVTEXT("a.txt")}) {
+        const WideText Path = Data.Root() + Query;
         EXPECT_EQ(FileSystem->SearchFileFromHash(Path.c_str()), nullptr);
         EXPECT_EQ(FileSystem->SearchFileInChain(Path.c_str()), nullptr);
     }

@@ -4,6 +4,7 @@
 
 #include <regex>
 #include <sstream>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using ImgTest::FDataRoot;
@@ -29,15 +30,15 @@ TEST(ImgReaders, ItemReadInSmallStepsComesMostlyFromTheCacheAndIsProfiled)
     ASSERT_TRUE(Data.Folder.Ok());
     const std::vector<unsigned char> Item = Pattern(3000);
     FImgArchiveWriter Writer;
-    ASSERT_EQ(Writer.AddFile(u"Data/Model.bin", "xy", 2), 1);
-    ASSERT_EQ(Writer.AddFile(u"Data/Item.bin", Item.data(), 3000), 1);
+    ASSERT_EQ(Writer.AddFile(TVTEXT("Data/Model.bin"), "xy", 2), 1);
+    ASSERT_EQ(Writer.AddFile(TVTEXT("Data/Item.bin"), Item.data(), 3000), 1);
     ASSERT_TRUE(Data.Save(Writer));
     tvULong ItemOffset = 0;
     {
         auto FileSystem = Data.Open();
         ASSERT_NE(FileSystem, nullptr);
         EXPECT_TRUE(appProfileStarted());
-        std::unique_ptr<FFileReader> Base(FileSystem->CreateReader((Data.Root() + u"Item.bin").c_str()));
+        std::unique_ptr<FFileReader> Base(FileSystem->CreateReader((Data.Root() + TVTEXT("Item.bin")).c_str()));
         auto* Reader = dynamic_cast<FImgFileReaderSync*>(Base.get());
         ASSERT_NE(Reader, nullptr);
         ItemOffset = Reader->GetFileItem()->Offset;
@@ -90,7 +91,7 @@ TEST(ImgReaders, RawReaderCacheBeforeInsideAndAtTheEnd)
     ASSERT_TRUE(Folder.Ok());
     const std::vector<unsigned char> Contents = Pattern(5000, 3);
     Folder.Write("loose.bin", Contents);
-    FRawFileReaderSync Reader(FString(Folder.Path(u"loose.bin").c_str()));
+    FRawFileReaderSync Reader(FString(Folder.Path(TVTEXT("loose.bin")).c_str()));
     ASSERT_EQ(Reader.Initialize(), 1);
     EXPECT_EQ(Reader.GetSize(), 5000);
     unsigned char Buffer[2000];
@@ -116,7 +117,7 @@ TEST(ImgReaders, RawReaderCacheBeforeInsideAndAtTheEnd)
     Reader.Close();
     EXPECT_EQ(Reader.GetCurrentPos(), 0u);
 
-    FRawFileReaderSync Missing(FString(Folder.Path(u"none.bin").c_str()));
+    FRawFileReaderSync Missing(FString(Folder.Path(TVTEXT("none.bin")).c_str()));
     EXPECT_EQ(Missing.Initialize(), 0);
 }
 
@@ -126,10 +127,10 @@ TEST(ImgReaders, WriterReplacesReadOnlyFilesWhole)
     ASSERT_TRUE(Folder.Ok());
     Folder.Write("old.txt", ImgTest::Bytes("old contents"));
     Folder.MakeReadOnly("old.txt");
-    const std::u16string Path = Folder.Path(u"old.txt");
+    const WideText Path = Folder.Path(TVTEXT("old.txt"));
     EXPECT_TRUE(FRawFileWriterSync::IsExisted(Path.c_str()));
-    EXPECT_TRUE(FRawFileWriterSync::IsExisted(Folder.Path(u"").c_str()));
-    EXPECT_FALSE(FRawFileWriterSync::IsExisted(Folder.Path(u"new.txt").c_str()));
+    EXPECT_TRUE(FRawFileWriterSync::IsExisted(Folder.Path(TVTEXT("")).c_str()));
+    EXPECT_FALSE(FRawFileWriterSync::IsExisted(Folder.Path(TVTEXT("new.txt")).c_str()));
     {
         FRawFileWriterSync Writer(FString(Path.c_str()));
         ASSERT_EQ(Writer.Initialize(), 1);
@@ -141,7 +142,7 @@ TEST(ImgReaders, WriterReplacesReadOnlyFilesWhole)
     }
     EXPECT_EQ(Folder.Read("old.txt"), ImgTest::Bytes("new"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder.Native()), {}), 1);
-    FRawFileWriterSync Nowhere(FString(Folder.Path(u"no/such/dir.txt").c_str()));
+    FRawFileWriterSync Nowhere(FString(Folder.Path(TVTEXT("no/such/dir.txt")).c_str()));
     EXPECT_EQ(Nowhere.Initialize(), 0);
 }
 
@@ -166,11 +167,11 @@ TEST(ImgReaders, BorrowingAReaderTakesItsCacheAndGivesItBack)
     ASSERT_TRUE(Data.Folder.Ok());
     const std::vector<unsigned char> Item = Pattern(2000, 5);
     FImgArchiveWriter Writer;
-    ASSERT_EQ(Writer.AddFile(u"Data/A.bin", Item.data(), 2000), 1);
+    ASSERT_EQ(Writer.AddFile(TVTEXT("Data/A.bin"), Item.data(), 2000), 1);
     ASSERT_TRUE(Data.Save(Writer));
     auto FileSystem = Data.Open();
     ASSERT_NE(FileSystem, nullptr);
-    _diFileItem* Found = FileSystem->SearchFileFromHash((Data.Root() + u"a.bin").c_str());
+    _diFileItem* Found = FileSystem->SearchFileFromHash((Data.Root() + TVTEXT("a.bin")).c_str());
     ASSERT_NE(Found, nullptr);
 
     FStubAsync<FImgFileReaderAsync> Async(Found);
@@ -190,7 +191,7 @@ TEST(ImgReaders, BorrowingAReaderTakesItsCacheAndGivesItBack)
 
     Data.Folder.Write("loose.bin", Item);
     FStubAsync<FRawFileReaderAsync> RawAsync;
-    ASSERT_EQ(RawAsync.Initialize(FString(Data.Folder.Path(u"loose.bin").c_str())), 1);
+    ASSERT_EQ(RawAsync.Initialize(FString(Data.Folder.Path(TVTEXT("loose.bin")).c_str())), 1);
     FRawFileReaderSync RawBorrower;
     RawBorrower.Attach(&RawAsync);
     EXPECT_EQ(RawBorrower.GetLoader(), RawAsync.GetLoader());

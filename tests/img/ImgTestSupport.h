@@ -8,6 +8,7 @@
 
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 namespace ImgTest {
 
@@ -61,8 +62,8 @@ public:
         SetIni("[Data]\r\nImg=Pack.img\r\n");
     }
     void SetIni(const std::string& Text) const { Folder.Write("Data/Engine/Engine.ini", Bytes(Text)); }
-    std::u16string Root() const { return Folder.Path(u"Data/"); }
-    std::u16string ArchivePath() const { return Folder.Path(u"Data/Pack.img"); }
+    WideText Root() const { return Folder.Path(TVTEXT("Data/")); }
+    WideText ArchivePath() const { return Folder.Path(TVTEXT("Data/Pack.img")); }
     bool Save(Tolvane::FImgArchiveWriter& Writer) const { return Writer.Save(ArchivePath().c_str()) == 1; }
     std::vector<unsigned char> ReadArchive() const { return Folder.Read("Data/Pack.img"); }
     void WriteArchive(const std::vector<unsigned char>& B) const { Folder.Write("Data/Pack.img", B); }

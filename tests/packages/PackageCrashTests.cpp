@@ -10,6 +10,7 @@
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using namespace PackageTest;
@@ -59,10 +60,10 @@ protected:
     void Update()
     {
         GZipWriteMode = ZIPWRITE_Update;
-        FZipPackage Package(u"crash");
+        FZipPackage Package(TVTEXT("crash"));
         if (!Package.Open())
             return;
-        for (const auto& Member : {std::make_pair(u"b", &NewB), std::make_pair(u"c", &NewC)}) {
+        for (const auto& Member : {std::make_pair(TVTEXT("b"), &NewB), std::make_pair(TVTEXT("c"), &NewC)}) {
             FZipFileWriter* Writer = Package.CreateMemberWriter(Member.first);
             Writer->Write(const_cast<unsigned char*>(Member.second->data()), static_cast<tvULong>(Member.second->size()));
             delete Writer;
@@ -73,14 +74,14 @@ protected:
     // "old", "new", or what was wrong.
     std::string State()
     {
-        FUnzipPackage Package(u"crash");
+        FUnzipPackage Package(TVTEXT("crash"));
         if (!Package.Open())
             return "does not open";
         Bytes A, B, C;
-        if (!ReadMember(Package, u"a", A) || A != OldA)
+        if (!ReadMember(Package, TVTEXT("a"), A) || A != OldA)
             return "a lost";
-        const bool HasB = ReadMember(Package, u"b", B);
-        const bool HasC = ReadMember(Package, u"c", C);
+        const bool HasB = ReadMember(Package, TVTEXT("b"), B);
+        const bool HasC = ReadMember(Package, TVTEXT("c"), C);
         if (HasB && B == OldB && !HasC)
             return "old";
         if (HasB && B == NewB && HasC && C == NewC)
@@ -93,7 +94,7 @@ protected:
 
 TEST_F(PackageCrashTests, KilledInsideEachSyncAndRenameOfTheReplacement)
 {
-    ASSERT_TRUE(WritePackage(u"crash", {{u"a", OldA}, {u"b", OldB}}));
+    ASSERT_TRUE(WritePackage(TVTEXT("crash"), {{TVTEXT("a"), OldA}, {TVTEXT("b"), OldB}}));
     const Bytes Original = Data.Read("crash.xup");
     std::vector<std::string> Seen;
     const int Killed = tvtest::KillAtEveryStep(
@@ -107,7 +108,7 @@ TEST_F(PackageCrashTests, KilledInsideEachSyncAndRenameOfTheReplacement)
 
 TEST_F(PackageCrashTests, EveryKillDuringCloseLeavesTheOldOrTheNewPackageWhole)
 {
-    ASSERT_TRUE(WritePackage(u"crash", {{u"a", OldA}, {u"b", OldB}}));
+    ASSERT_TRUE(WritePackage(TVTEXT("crash"), {{TVTEXT("a"), OldA}, {TVTEXT("b"), OldB}}));
     const Bytes Original = Data.Read("crash.xup");
 
     // Undisturbed closes measure how long a close takes here (the shortest of three).

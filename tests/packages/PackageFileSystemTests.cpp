@@ -8,6 +8,7 @@
 
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -41,7 +42,7 @@ protected:
         GIsEditor = SavedEditor;
     }
 
-    bool Write(const std::u16string& Path, const std::string& Text)
+    bool Write(const WideText& Path, const std::string& Text)
     {
         FFileWriter* Writer = Files->CreateWriter(Path.c_str());
         if (!Writer)
@@ -52,7 +53,7 @@ protected:
         return Ok;
     }
     // The whole contents, or "<null>" when no reader was given.
-    std::string Read(const std::u16string& Path)
+    std::string Read(const WideText& Path)
     {
         FFileReader* Reader = Files->CreateReader(Path.c_str());
         if (!Reader)
@@ -62,9 +63,9 @@ protected:
         delete Reader;
         return Text;
     }
-    void Exec(const char16_t* Command)
+    void Exec(const Tolvane::tvWChar* Command)
     {
-        std::u16string Text(Command);
+        WideText Text(Command);
         FString Output;
         EXPECT_EQ(Files->Exec(Text.data(), Output), 0);
     }
@@ -84,18 +85,18 @@ protected:
 TEST_F(PackageFileSystemTests, PlainPathsUnderEachMode)
 {
     Data.Write("plain.txt", {'d', 'a', 't', 'a'});
-    const std::u16string Full = Data.Path(u"plain.txt");
+    const WideText Full = Data.Path(TVTEXT("plain.txt"));
     struct FCase {
         int Mode;
-        std::u16string Path;
+        WideText Path;
         std::string Want;
     } Cases[] = {
         {3, Full, "data"},
-        {3, u"plain.txt", "<null>"},  // relative to the working folder, not the data root
-        {0, u"plain.txt", "data"},
+        {3, TVTEXT("plain.txt"), "<null>"},  // relative to the working folder, not the data root
+        {0, TVTEXT("plain.txt"), "data"},
         {0, Full, "<null>"},          // the data root is put in front of an absolute path too
         {4, Full, "data"},
-        {4, u"plain.txt", "<null>"},
+        {4, TVTEXT("plain.txt"), "<null>"},
     };
     for (const FCase& Case : Cases) {
         SCOPED_TRACE(Case.Mode);
@@ -103,64 +104,64 @@ TEST_F(PackageFileSystemTests, PlainPathsUnderEachMode)
         EXPECT_EQ(Read(Case.Path), Case.Want);
     }
     Files->SetPackageMode(static_cast<EFilePackMode>(0));
-    ASSERT_TRUE(Write(u"written.txt", "plain write"));
+    ASSERT_TRUE(Write(TVTEXT("written.txt"), "plain write"));
     EXPECT_EQ(Data.Read("written.txt"), std::vector<unsigned char>({'p', 'l', 'a', 'i', 'n', ' ', 'w', 'r', 'i', 't', 'e'}));
 }
 
 TEST_F(PackageFileSystemTests, MembersWrittenThenReadBackThroughTheStarSyntax)
 {
     std::filesystem::create_directories(Data.Native("Models"));
-    ASSERT_TRUE(Write(u"Models\\Chars*body/arm.msh", "arm"));
-    ASSERT_TRUE(Write(u"Models\\Chars*body\\leg.msh", "leg"));
-    ASSERT_TRUE(Write(u"Models\\Chars*head.msh", "head"));
-    Exec(u"CLOSE ALL");  // the writing package finishes its file
+    ASSERT_TRUE(Write(TVTEXT("Models\\Chars*body/arm.msh"), "arm"));
+    ASSERT_TRUE(Write(TVTEXT("Models\\Chars*body\\leg.msh"), "leg"));
+    ASSERT_TRUE(Write(TVTEXT("Models\\Chars*head.msh"), "head"));
+    Exec(TVTEXT("CLOSE ALL"));  // the writing package finishes its file
     EXPECT_EQ(Files->GetWritingPackages().Num(), 0);
 
-    EXPECT_EQ(Read(u"Models\\Chars*body/arm.msh"), "arm");
-    EXPECT_EQ(Read(u"models\\chars*BODY/LEG.MSH"), "leg");  // packages and members ignore case
-    EXPECT_EQ(Read(u"Models\\Chars*head.msh"), "head");
+    EXPECT_EQ(Read(TVTEXT("Models\\Chars*body/arm.msh")), "arm");
+    EXPECT_EQ(Read(TVTEXT("models\\chars*BODY/LEG.MSH")), "leg");  // packages and members ignore case
+    EXPECT_EQ(Read(TVTEXT("Models\\Chars*head.msh")), "head");
     EXPECT_EQ(OpenReading(), 1);  // one package, reused for every request
 
     // A missing member gives null; the package stays open (and current).
-    EXPECT_EQ(Read(u"Models\\Chars*missing.msh"), "<null>");
+    EXPECT_EQ(Read(TVTEXT("Models\\Chars*missing.msh")), "<null>");
     EXPECT_EQ(OpenReading(), 1);
-    EXPECT_EQ(Read(u"Models\\Chars*head.msh"), "head");
+    EXPECT_EQ(Read(TVTEXT("Models\\Chars*head.msh")), "head");
 
     // After CLOSE ALL the next request opens the package again.
-    Exec(u"close all");
+    Exec(TVTEXT("close all"));
     EXPECT_EQ(OpenReading(), 0);
-    EXPECT_EQ(Read(u"Models\\Chars*body/arm.msh"), "arm");
+    EXPECT_EQ(Read(TVTEXT("Models\\Chars*body/arm.msh")), "arm");
     EXPECT_EQ(OpenReading(), 1);
     // No such package: null.
-    EXPECT_EQ(Read(u"NoSuchPackage*x"), "<null>");
+    EXPECT_EQ(Read(TVTEXT("NoSuchPackage*x")), "<null>");
 }
 
 TEST_F(PackageFileSystemTests, TwentyTwoPackagesLeaveTwentyOneOpen)
 {
     for (int i = 0; i < 22; ++i)
-        ASSERT_TRUE(Write(u"P" + std::u16string(1, char16_t(u'A' + i)) + u"*m", std::string(1, char('a' + i))));
-    Exec(u"CLOSE ALL");
+        ASSERT_TRUE(Write(TVTEXT("P") + WideText(1, Tolvane::tvWChar(TVTEXT('A') + i)) + TVTEXT("*m"), std::string(1, char('a' + i))));
+    Exec(TVTEXT("CLOSE ALL"));
     for (int i = 0; i < 22; ++i)
-        ASSERT_EQ(Read(u"P" + std::u16string(1, char16_t(u'A' + i)) + u"*m"), std::string(1, char('a' + i)));
+        ASSERT_EQ(Read(TVTEXT("P") + WideText(1, Tolvane::tvWChar(TVTEXT('A') + i)) + TVTEXT("*m")), std::string(1, char('a' + i)));
     EXPECT_EQ(OpenReading(), 21);
     // The first one was closed when the 22nd arrived.
-    EXPECT_EQ(std::u16string(Files->GetReadingPackages()[0]->GetName()), u"PB");
-    EXPECT_EQ(std::u16string(Files->GetReadingPackages()[20]->GetName()), u"PV");
+    EXPECT_EQ(WideText(Files->GetReadingPackages()[0]->GetName()), TVTEXT("PB"));
+    EXPECT_EQ(WideText(Files->GetReadingPackages()[20]->GetName()), TVTEXT("PV"));
 }
 
 TEST_F(PackageFileSystemTests, CommandsSetTheZipWriteModeAndAlwaysReturnZero)
 {
     struct FCase {
-        const char16_t* Command;
+        const Tolvane::tvWChar* Command;
         int Before;
         int After;
     } Cases[] = {
-        {u"ZIP UPDATE", 0, 3}, {u"zip append", 0, 2}, {u"Zip Write", 3, 0},
-        {u"ZIP  APPEND", 0, 0},  // two spaces: the rest begins with a space, nothing changes
-        {u"ZIP OTHER", 3, 3},    {u"CLOSE SOME", 2, 2}, {u"NOTHING", 2, 2},
+        {TVTEXT("ZIP UPDATE"), 0, 3}, {TVTEXT("zip append"), 0, 2}, {TVTEXT("Zip Write"), 3, 0},
+        {TVTEXT("ZIP  APPEND"), 0, 0},  // two spaces: the rest begins with a space, nothing changes
+        {TVTEXT("ZIP OTHER"), 3, 3},    {TVTEXT("CLOSE SOME"), 2, 2}, {TVTEXT("NOTHING"), 2, 2},
     };
     for (const FCase& Case : Cases) {
-        SCOPED_TRACE(std::string(Case.Command, Case.Command + std::char_traits<char16_t>::length(Case.Command)));
+        SCOPED_TRACE(std::string(Case.Command, Case.Command + std::char_traits<Tolvane::tvWChar>::length(Case.Command)));
         GZipWriteMode = Case.Before;
         Exec(Case.Command);
         EXPECT_EQ(GZipWriteMode, Case.After);
@@ -169,9 +170,9 @@ TEST_F(PackageFileSystemTests, CommandsSetTheZipWriteModeAndAlwaysReturnZero)
 
 TEST_F(PackageFileSystemTests, PackagePathsThatDoNotFitAreRefused)
 {
-    const std::u16string Long(300, u'p');
-    EXPECT_EQ(Files->CreateReader((Long + u"*member").c_str()), nullptr);
-    EXPECT_EQ(Files->CreateWriter((Long + u"*member").c_str()), nullptr);
+    const WideText Long(300, TVTEXT('p'));
+    EXPECT_EQ(Files->CreateReader((Long + TVTEXT("*member")).c_str()), nullptr);
+    EXPECT_EQ(Files->CreateWriter((Long + TVTEXT("*member")).c_str()), nullptr);
     EXPECT_EQ(OpenReading(), 0);
     EXPECT_EQ(Files->GetWritingPackages().Num(), 0);
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 namespace PackageTest {
 
@@ -109,7 +110,7 @@ protected:
     }
 
     // Writes members through a writing package (the current zip write mode) and closes it.
-    static bool WritePackage(const std::u16string& Name, const std::vector<std::pair<std::u16string, Bytes>>& Members)
+    static bool WritePackage(const WideText& Name, const std::vector<std::pair<WideText, Bytes>>& Members)
     {
         Tolvane::FZipPackage Package(Name.c_str());
         if (!Package.Open())
@@ -126,7 +127,7 @@ protected:
     }
 
     // A member's bytes read through a reading package; "missing" (empty optional) as a flag.
-    static bool ReadMember(Tolvane::FUnzipPackage& Package, const std::u16string& Member, Bytes& Out)
+    static bool ReadMember(Tolvane::FUnzipPackage& Package, const WideText& Member, Bytes& Out)
     {
         std::unique_ptr<Tolvane::FZipFileReader> Reader(Package.CreateMemberReader(Member.c_str()));
         if (!Reader)

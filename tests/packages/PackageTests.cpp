@@ -4,6 +4,7 @@
 #include "packages/PackageTestSupport.h"
 
 #include <filesystem>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using namespace PackageTest;
@@ -28,7 +29,7 @@ protected:
                             "print('made')\n");
     }
     std::string Text(const Bytes& B) { return std::string(B.begin(), B.end()); }
-    std::string ReadText(FUnzipPackage& Package, const std::u16string& Member)
+    std::string ReadText(FUnzipPackage& Package, const WideText& Member)
     {
         Bytes Out;
         return ReadMember(Package, Member, Out) ? Text(Out) : std::string("<null>");
@@ -40,39 +41,39 @@ protected:
 TEST_F(PackageTests, CommentMarkerAndVersionFromAnIndependentWriter)
 {
     ASSERT_EQ(PeerZip("v7.xup", "[('m.txt', 'seven')]", "b'X++M7'"), "made\n");
-    FUnzipPackage Seven(u"v7");
+    FUnzipPackage Seven(TVTEXT("v7"));
     ASSERT_TRUE(Seven.Open());
     EXPECT_EQ(Seven.GetVersion(), 7u);
-    std::unique_ptr<FZipFileReader> Reader(Seven.CreateMemberReader(u"m.txt"));
+    std::unique_ptr<FZipFileReader> Reader(Seven.CreateMemberReader(TVTEXT("m.txt")));
     ASSERT_TRUE(Reader);
     EXPECT_EQ(Reader->GetVersion(), 7u);
     EXPECT_EQ(Reader->GetSize(), 5);
 
     // Only the first 9 bytes of a long comment count: at most 5 digits.
     ASSERT_EQ(PeerZip("long.xup", "[('m', 'x')]", "b'X++M1234567890' + b'z' * 300"), "made\n");
-    FUnzipPackage Long(u"long");
+    FUnzipPackage Long(TVTEXT("long"));
     ASSERT_TRUE(Long.Open());
     EXPECT_EQ(Long.GetVersion(), 12345u);
 
     // No digits: the version stays 41.
     ASSERT_EQ(PeerZip("bare.xup", "[('m', 'x')]", "b'X++M'"), "made\n");
-    FUnzipPackage Bare(u"bare");
+    FUnzipPackage Bare(TVTEXT("bare"));
     ASSERT_TRUE(Bare.Open());
     EXPECT_EQ(Bare.GetVersion(), 41u);
 
     // No comment, or another one: an illegal package, logged, never read.
     ASSERT_EQ(PeerZip("none.xup", "[('m', 'x')]", "None"), "made\n");
     ASSERT_EQ(PeerZip("other.xup", "[('m', 'x')]", "b'PKG1'"), "made\n");
-    FUnzipPackage None(u"none");
-    FUnzipPackage Other(u"other");
+    FUnzipPackage None(TVTEXT("none"));
+    FUnzipPackage Other(TVTEXT("other"));
     EXPECT_FALSE(None.Open());
-    EXPECT_EQ(None.CreateMemberReader(u"m"), nullptr);
+    EXPECT_EQ(None.CreateMemberReader(TVTEXT("m")), nullptr);
     EXPECT_FALSE(Other.Open());
     EXPECT_EQ(Hook.Lines, (std::vector<std::string>{"Log: illegal package:none", "Log: illegal package:none",
                                                      "Log: illegal package:other"}));
 
     // A missing package: false, nothing logged.
-    FUnzipPackage Missing(u"missing");
+    FUnzipPackage Missing(TVTEXT("missing"));
     EXPECT_FALSE(Missing.Open());
     EXPECT_EQ(Hook.Lines.size(), 3u);
 }
@@ -84,23 +85,23 @@ TEST_F(PackageTests, LookupsFoldCaseTakeEitherSeparatorAndFindTheFirstDuplicate)
                       " ('empty', ''), ('a/b', 'ab')]",
                       "b'X++M41'"),
               "made\n");
-    FUnzipPackage Package(u"dup");
-    EXPECT_EQ(ReadText(Package, u"Textures\\Skin.dds"), "skin");
-    EXPECT_EQ(ReadText(Package, u"TEXTURES/SKIN.DDS"), "skin");
-    EXPECT_EQ(ReadText(Package, u"same.txt"), "first");
-    EXPECT_EQ(ReadText(Package, u"a\\b"), "ab");
+    FUnzipPackage Package(TVTEXT("dup"));
+    EXPECT_EQ(ReadText(Package, TVTEXT("Textures\\Skin.dds")), "skin");
+    EXPECT_EQ(ReadText(Package, TVTEXT("TEXTURES/SKIN.DDS")), "skin");
+    EXPECT_EQ(ReadText(Package, TVTEXT("same.txt")), "first");
+    EXPECT_EQ(ReadText(Package, TVTEXT("a\\b")), "ab");
     // An empty member cannot be read; a missing one is null; the package stays open.
-    EXPECT_EQ(ReadText(Package, u"empty"), "<null>");
-    EXPECT_EQ(ReadText(Package, u"nothere"), "<null>");
-    EXPECT_EQ(ReadText(Package, u"skin.dds"), "<null>");
+    EXPECT_EQ(ReadText(Package, TVTEXT("empty")), "<null>");
+    EXPECT_EQ(ReadText(Package, TVTEXT("nothere")), "<null>");
+    EXPECT_EQ(ReadText(Package, TVTEXT("skin.dds")), "<null>");
     EXPECT_TRUE(Package.Open());
 
     // A package with no members opens (the zip library alone refuses it), finds nothing.
     ASSERT_EQ(PeerZip("empty.xup", "[]", "b'X++M9'"), "made\n");
-    FUnzipPackage Empty(u"empty");
+    FUnzipPackage Empty(TVTEXT("empty"));
     ASSERT_TRUE(Empty.Open());
     EXPECT_EQ(Empty.GetVersion(), 9u);
-    EXPECT_EQ(Empty.CreateMemberReader(u"a"), nullptr);
+    EXPECT_EQ(Empty.CreateMemberReader(TVTEXT("a")), nullptr);
     Empty.Close();
     EXPECT_TRUE(Empty.Open());
 }
@@ -110,8 +111,8 @@ TEST_F(PackageTests, PackagesWrittenHereAreWholeForTheIndependentReaders)
     const Bytes Small = Pattern(3000, 7);
     const Bytes Mebibyte = Pattern(1 << 20, 8);
     const Bytes Largest = Pattern(FZipFileWriter::MaxMemberSize, 9);
-    ASSERT_TRUE(WritePackage(u"made", {{u"small\\one.bin", Small}, {u"zero", {}}, {u"mib", Mebibyte},
-                                                 {u"largest", Largest}}));
+    ASSERT_TRUE(WritePackage(TVTEXT("made"), {{TVTEXT("small\\one.bin"), Small}, {TVTEXT("zero"), {}}, {TVTEXT("mib"), Mebibyte},
+                                                 {TVTEXT("largest"), Largest}}));
     EXPECT_EQ(PeerListing(Data.Native("made.xup")),
               "ok X++M41 small/one.bin:3000:8,mib:1048576:8,largest:16776192:8\n");
     const std::string Tested = Python(Data, "import subprocess\n"
@@ -120,15 +121,15 @@ TEST_F(PackageTests, PackagesWrittenHereAreWholeForTheIndependentReaders)
                                             "print(r.returncode, r.stdout.strip())\n");
     EXPECT_EQ(Tested.substr(0, 2), "0 ") << Tested;
 
-    FUnzipPackage Package(u"made");
+    FUnzipPackage Package(TVTEXT("made"));
     Bytes Out;
-    ASSERT_TRUE(ReadMember(Package, u"SMALL/ONE.BIN", Out));
+    ASSERT_TRUE(ReadMember(Package, TVTEXT("SMALL/ONE.BIN"), Out));
     EXPECT_EQ(Out, Small);
-    ASSERT_TRUE(ReadMember(Package, u"mib", Out));
+    ASSERT_TRUE(ReadMember(Package, TVTEXT("mib"), Out));
     EXPECT_EQ(Out, Mebibyte);
-    ASSERT_TRUE(ReadMember(Package, u"largest", Out));
+    ASSERT_TRUE(ReadMember(Package, TVTEXT("largest"), Out));
     EXPECT_EQ(Out, Largest);
-    EXPECT_FALSE(ReadMember(Package, u"zero", Out));
+    EXPECT_FALSE(ReadMember(Package, TVTEXT("zero"), Out));
     // No temporary file is left beside the package.
     EXPECT_FALSE(std::filesystem::exists(Data.Native("madeTemp.xup")));
 }
@@ -148,30 +149,30 @@ TEST_F(PackageTests, WriteModesRebuildAppendOrUpdate)
     for (const FCase& Case : Cases) {
         SCOPED_TRACE(Case.Mode);
         GZipWriteMode = ZIPWRITE_Write;
-        ASSERT_TRUE(WritePackage(u"modes", {{u"a", OldA}, {u"b", OldB}}));
+        ASSERT_TRUE(WritePackage(TVTEXT("modes"), {{TVTEXT("a"), OldA}, {TVTEXT("b"), OldB}}));
         GZipWriteMode = Case.Mode;
         {
-            FZipPackage Package(u"modes");
+            FZipPackage Package(TVTEXT("modes"));
             ASSERT_TRUE(Package.Open());
             // Appending writes into the package itself: no temporary file at any time.
             EXPECT_EQ(std::filesystem::exists(Data.Native("modesTemp.xup")), Case.Mode != ZIPWRITE_Append);
-            std::unique_ptr<FZipFileWriter> Writer(Package.CreateMemberWriter(Case.Mode == ZIPWRITE_Append ? u"c" : u"B"));
+            std::unique_ptr<FZipFileWriter> Writer(Package.CreateMemberWriter(Case.Mode == ZIPWRITE_Append ? TVTEXT("c") : TVTEXT("B")));
             const Bytes& Content = Case.Mode == ZIPWRITE_Append ? C : NewB;
             Writer->Write(const_cast<unsigned char*>(Content.data()), static_cast<tvULong>(Content.size()));
             Writer.reset();
             if (Case.Mode == ZIPWRITE_Append) {
-                std::unique_ptr<FZipFileWriter> Again(Package.CreateMemberWriter(u"b"));
+                std::unique_ptr<FZipFileWriter> Again(Package.CreateMemberWriter(TVTEXT("b")));
                 Again->Write(const_cast<unsigned char*>(NewB.data()), static_cast<tvULong>(NewB.size()));
             }
         }
         EXPECT_FALSE(std::filesystem::exists(Data.Native("modesTemp.xup")));
         EXPECT_EQ(PeerListing(Data.Native("modes.xup")).substr(0, 10), "ok X++M41 ");
-        FUnzipPackage Reading(u"modes");
+        FUnzipPackage Reading(TVTEXT("modes"));
         Bytes A, B, Got;
         std::string Seen;
-        Seen += !ReadMember(Reading, u"a", A) ? "none" : A == OldA ? "old-a" : "?";
-        Seen += !ReadMember(Reading, u"b", B) ? " none" : B == OldB ? " old-b" : B == NewB ? " new-b" : " ?";
-        Seen += !ReadMember(Reading, u"c", Got) ? " none" : Got == C ? " c" : " ?";
+        Seen += !ReadMember(Reading, TVTEXT("a"), A) ? "none" : A == OldA ? "old-a" : "?";
+        Seen += !ReadMember(Reading, TVTEXT("b"), B) ? " none" : B == OldB ? " old-b" : B == NewB ? " new-b" : " ?";
+        Seen += !ReadMember(Reading, TVTEXT("c"), Got) ? " none" : Got == C ? " c" : " ?";
         EXPECT_EQ(Seen, Case.Expected);
     }
 }
@@ -183,7 +184,7 @@ TEST_F(PackageTests, UpdateCarriesOverWhatAnIndependentWriterStored)
                       "z.writestr(zipfile.ZipInfo('stored'), b'raw bytes', zipfile.ZIP_STORED)\n"),
               "made\n");
     GZipWriteMode = ZIPWRITE_Update;
-    ASSERT_TRUE(WritePackage(u"peer", {{u"OLD", Bytes{'n', 'e', 'w'}}}));
+    ASSERT_TRUE(WritePackage(TVTEXT("peer"), {{TVTEXT("OLD"), Bytes{'n', 'e', 'w'}}}));
     EXPECT_EQ(PeerListing(Data.Native("peer.xup")).substr(0, 10), "ok X++M41 ");
     const std::string Names = Python(Data, "import zipfile\n"
                                            "z = zipfile.ZipFile('" + Data.Native("peer.xup") + "')\n"
@@ -198,10 +199,10 @@ TEST_F(PackageTests, UserCopiesOutsideTheEditor)
     std::filesystem::create_directories(Data.Native("Chars"));
     // Writing goes to the user data root, through HeroTemp.xup there, renamed to Hero.xup.
     {
-        FZipPackage Package(u"Chars\\Hero");
+        FZipPackage Package(TVTEXT("Chars\\Hero"));
         ASSERT_TRUE(Package.Open());
         EXPECT_TRUE(std::filesystem::exists(User.Native("Chars/HeroTemp.xup")));
-        std::unique_ptr<FZipFileWriter> Writer(Package.CreateMemberWriter(u"m"));
+        std::unique_ptr<FZipFileWriter> Writer(Package.CreateMemberWriter(TVTEXT("m")));
         unsigned char Byte = 'u';
         Writer->Write(&Byte, 1);
     }
@@ -212,8 +213,8 @@ TEST_F(PackageTests, UserCopiesOutsideTheEditor)
     // Reading a FinalFaceTexture package: the user copy when there is one, else the data root.
     ASSERT_EQ(PeerZip("FinalFaceTexture.xup", "[('f', 'from data')]", "b'X++M41'"), "made\n");
     {
-        FUnzipPackage FromData(u"FinalFaceTexture");
-        EXPECT_EQ(ReadText(FromData, u"f"), "from data");
+        FUnzipPackage FromData(TVTEXT("FinalFaceTexture"));
+        EXPECT_EQ(ReadText(FromData, TVTEXT("f")), "from data");
     }
     ASSERT_EQ(Python(User, "import zipfile\n"
                            "z = zipfile.ZipFile('" + User.Native("FinalFaceTexture.xup") + "', 'w')\n"
@@ -222,31 +223,31 @@ TEST_F(PackageTests, UserCopiesOutsideTheEditor)
                            "z.close()\n"),
               "");
     {
-        FUnzipPackage FromUser(u"FinalFaceTexture");
-        EXPECT_EQ(ReadText(FromUser, u"f"), "from user");
+        FUnzipPackage FromUser(TVTEXT("FinalFaceTexture"));
+        EXPECT_EQ(ReadText(FromUser, TVTEXT("f")), "from user");
         // Other folders are not redirected.
         ASSERT_EQ(PeerZip("Plain.xup", "[('f', 'plain')]", "b'X++M41'"), "made\n");
-        FUnzipPackage Plain(u"Plain");
-        EXPECT_EQ(ReadText(Plain, u"f"), "plain");
+        FUnzipPackage Plain(TVTEXT("Plain"));
+        EXPECT_EQ(ReadText(Plain, TVTEXT("f")), "plain");
     }
     // Update outside the editor without a user copy: nothing is carried over, and the package
     // in the data root is neither read nor touched.
     ASSERT_EQ(PeerZip("Chars/Villain.xup", "[('old', 'data root')]", "b'X++M41'"), "made\n");
     GZipWriteMode = ZIPWRITE_Update;
-    ASSERT_TRUE(WritePackage(u"Chars\\Villain", {{u"new", Bytes{'n'}}}));
+    ASSERT_TRUE(WritePackage(TVTEXT("Chars\\Villain"), {{TVTEXT("new"), Bytes{'n'}}}));
     EXPECT_EQ(PeerListing(User.Native("Chars/Villain.xup")).substr(0, 16), "ok X++M41 new:1:");
     EXPECT_EQ(PeerListing(Data.Native("Chars/Villain.xup")).substr(0, 16), "ok X++M41 old:9:");
     // In the editor the same paths are the data root's.
     GIsEditor = 1;
-    FUnzipPackage Editor(u"FinalFaceTexture");
-    EXPECT_EQ(ReadText(Editor, u"f"), "from data");
+    FUnzipPackage Editor(TVTEXT("FinalFaceTexture"));
+    EXPECT_EQ(ReadText(Editor, TVTEXT("f")), "from data");
 }
 
 TEST_F(PackageTests, NamesThatDoNotFitAreRefusedNotCut)
 {
-    const std::u16string Long127(127, u'p'), Long128(128, u'p');
+    const WideText Long127(127, TVTEXT('p')), Long128(128, TVTEXT('p'));
     FUnzipPackage Fits(Long127.c_str());
-    EXPECT_EQ(std::u16string(Fits.GetName()), Long127);
+    EXPECT_EQ(WideText(Fits.GetName()), Long127);
     FUnzipPackage TooLong(Long128.c_str());
     EXPECT_EQ(TooLong.GetName()[0], 0);
     EXPECT_EQ(TooLong.GetPath()[0], 0);
@@ -255,20 +256,20 @@ TEST_F(PackageTests, NamesThatDoNotFitAreRefusedNotCut)
     EXPECT_FALSE(TooLongWriter.Open());
     // An absolute name is its own file name; a data root that leaves no room for the name and
     // ".xup" in 255 bytes refuses the package.
-    const std::u16string Exact = u"/" + std::u16string(126, u'x');  // 127 + ".xup" + "Temp" fit
+    const WideText Exact = TVTEXT("/") + WideText(126, TVTEXT('x'));  // 127 + ".xup" + "Temp" fit
     FZipPackage Rooted(Exact.c_str());
     EXPECT_TRUE(Rooted.IsAbsolute());
     EXPECT_EQ(std::string(Rooted.GetPath()), "/" + std::string(126, 'x') + ".xup");
-    Native.SetDataRootDir((Data.Path() + std::u16string(250 - Data.Path().size(), u'r') + u"/").c_str());
-    FUnzipPackage OverRoot(u"abcdef");
+    Native.SetDataRootDir((Data.Path() + WideText(250 - Data.Path().size(), TVTEXT('r')) + TVTEXT("/")).c_str());
+    FUnzipPackage OverRoot(TVTEXT("abcdef"));
     EXPECT_EQ(OverRoot.GetPath()[0], 0);
     EXPECT_FALSE(OverRoot.Open());
     Native.SetDataRootDir(Data.Path().c_str());
 
     // Member names: 255 bytes are stored, 256 refused (null writer, null reader).
-    FZipPackage Package(u"names");
+    FZipPackage Package(TVTEXT("names"));
     ASSERT_TRUE(Package.Open());
-    const std::u16string Name255(255, u'm'), Name256(256, u'm');
+    const WideText Name255(255, TVTEXT('m')), Name256(256, TVTEXT('m'));
     std::unique_ptr<FZipFileWriter> Fit(Package.CreateMemberWriter(Name255.c_str()));
     ASSERT_TRUE(Fit);
     unsigned char Byte = 'k';
@@ -278,7 +279,7 @@ TEST_F(PackageTests, NamesThatDoNotFitAreRefusedNotCut)
     // Narrow names are held to the same limit.
     EXPECT_EQ(Package.OpenEntryWriter(std::string(256, 'q').c_str(), false), nullptr);
     Package.Close();
-    FUnzipPackage Reading(u"names");
+    FUnzipPackage Reading(TVTEXT("names"));
     EXPECT_EQ(ReadText(Reading, Name255), "k");
     EXPECT_EQ(Reading.CreateMemberReader(Name256.c_str()), nullptr);
 }
@@ -306,20 +307,20 @@ TEST_F(PackageTests, HostileDirectoryEntriesAreRefusedNotTrusted)
                            "b[local + 30 + n + e + 2] ^= 0x55\n"
                            "open(p, 'wb').write(b)\n"),
               "");
-    FUnzipPackage Package(u"hostile");
+    FUnzipPackage Package(TVTEXT("hostile"));
     ASSERT_TRUE(Package.Open());
-    EXPECT_EQ(ReadText(Package, u"good"), "fine");
-    EXPECT_EQ(ReadText(Package, u"forged"), "<null>");
-    EXPECT_EQ(ReadText(Package, u"crc"), "<null>");
-    EXPECT_EQ(Package.CreateMemberReader(std::u16string(255, u'n').c_str()), nullptr);
+    EXPECT_EQ(ReadText(Package, TVTEXT("good")), "fine");
+    EXPECT_EQ(ReadText(Package, TVTEXT("forged")), "<null>");
+    EXPECT_EQ(ReadText(Package, TVTEXT("crc")), "<null>");
+    EXPECT_EQ(Package.CreateMemberReader(WideText(255, TVTEXT('n')).c_str()), nullptr);
 
     // An update of such a package would lose or corrupt members: refused, old package intact.
     const Bytes Before = Data.Read("hostile.xup");
     GZipWriteMode = ZIPWRITE_Update;
     {
-        FZipPackage Update(u"hostile");
+        FZipPackage Update(TVTEXT("hostile"));
         EXPECT_FALSE(Update.Open());
-        EXPECT_EQ(Update.CreateMemberWriter(u"x"), nullptr);
+        EXPECT_EQ(Update.CreateMemberWriter(TVTEXT("x")), nullptr);
     }
     EXPECT_EQ(Data.Read("hostile.xup"), Before);
 }
@@ -337,16 +338,16 @@ TEST_F(PackageTests, AnUpdateThatCannotReadAnOldMemberKeepsTheOldPackage)
               "");
     const Bytes Before = Data.Read("bad.xup");
     GZipWriteMode = ZIPWRITE_Update;
-    ASSERT_TRUE(WritePackage(u"bad", {{u"new", Bytes{'n'}}}));
+    ASSERT_TRUE(WritePackage(TVTEXT("bad"), {{TVTEXT("new"), Bytes{'n'}}}));
     EXPECT_EQ(Data.Read("bad.xup"), Before);
     EXPECT_FALSE(std::filesystem::exists(Data.Native("badTemp.xup")));
 
     // A read-only package is still replaced by a successful update, in one step.
     ASSERT_EQ(PeerZip("ro.xup", "[('a', 'old')]", "b'X++M41'"), "made\n");
     Data.MakeReadOnly("ro.xup");
-    ASSERT_TRUE(WritePackage(u"ro", {{u"b", Bytes{'b'}}}));
+    ASSERT_TRUE(WritePackage(TVTEXT("ro"), {{TVTEXT("b"), Bytes{'b'}}}));
     EXPECT_EQ(PeerListing(Data.Native("ro.xup")).substr(0, 10), "ok X++M41 ");
-    FUnzipPackage Reading(u"ro");
-    EXPECT_EQ(ReadText(Reading, u"a"), "old");
-    EXPECT_EQ(ReadText(Reading, u"b"), "b");
+    FUnzipPackage Reading(TVTEXT("ro"));
+    EXPECT_EQ(ReadText(Reading, TVTEXT("a")), "old");
+    EXPECT_EQ(ReadText(Reading, TVTEXT("b")), "b");
 }

@@ -2,6 +2,7 @@
 // and a reader that never delivers bytes beyond its member.
 #include "packages/PackageTestSupport.h"
 #include "packages/tvPackageMembers.h"
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using namespace PackageTest;
@@ -114,12 +115,12 @@ TEST(ZipFileReader, ReadsInOrderAndNeverPastTheMember)
 TEST_F(ZipFileFixture, EachMemberIsStoredOnceAndWritesAfterTheStoreAreRefused)
 {
     const Bytes Content = Pattern(5000, 3);
-    FZipPackage Package(u"once");
+    FZipPackage Package(TVTEXT("once"));
     ASSERT_TRUE(Package.Open());
     {
         // One byte at a time and all at once store the same member.
-        std::unique_ptr<FZipFileWriter> Bytewise(Package.CreateMemberWriter(u"bytewise"));
-        std::unique_ptr<FZipFileWriter> Whole(Package.CreateMemberWriter(u"whole"));
+        std::unique_ptr<FZipFileWriter> Bytewise(Package.CreateMemberWriter(TVTEXT("bytewise")));
+        std::unique_ptr<FZipFileWriter> Whole(Package.CreateMemberWriter(TVTEXT("whole")));
         ASSERT_TRUE(Bytewise && Whole);
         for (unsigned char C : Content)
             Bytewise->Write(&C, 1);
@@ -131,10 +132,10 @@ TEST_F(ZipFileFixture, EachMemberIsStoredOnceAndWritesAfterTheStoreAreRefused)
         EXPECT_TRUE(Bytewise->IsError());
         Bytewise->Flush();
         // Nothing written: no member.
-        std::unique_ptr<FZipFileWriter> Empty(Package.CreateMemberWriter(u"empty"));
+        std::unique_ptr<FZipFileWriter> Empty(Package.CreateMemberWriter(TVTEXT("empty")));
         Empty->Close();
         // Past the limit: not stored at all, not stored in part.
-        std::unique_ptr<FZipFileWriter> Huge(Package.CreateMemberWriter(u"huge"));
+        std::unique_ptr<FZipFileWriter> Huge(Package.CreateMemberWriter(TVTEXT("huge")));
         std::vector<unsigned char> Big(FZipFileWriter::MaxMemberSize, 'h');
         Huge->Write(Big.data(), static_cast<tvULong>(Big.size()));
         Huge->Write(Big.data(), 1);
@@ -144,10 +145,10 @@ TEST_F(ZipFileFixture, EachMemberIsStoredOnceAndWritesAfterTheStoreAreRefused)
     const std::string Listing = PeerListing(Data.Native("once.xup"));
     EXPECT_EQ(Listing, "ok X++M41 bytewise:5000:8,whole:5000:8\n");
 
-    FUnzipPackage Reading(u"once");
+    FUnzipPackage Reading(TVTEXT("once"));
     Bytes A, B;
-    ASSERT_TRUE(ReadMember(Reading, u"bytewise", A));
-    ASSERT_TRUE(ReadMember(Reading, u"whole", B));
+    ASSERT_TRUE(ReadMember(Reading, TVTEXT("bytewise"), A));
+    ASSERT_TRUE(ReadMember(Reading, TVTEXT("whole"), B));
     EXPECT_EQ(A, Content);
     EXPECT_EQ(B, Content);
     EXPECT_EQ(Python(Data, "import zipfile\n"
@@ -163,10 +164,10 @@ TEST_F(ZipFileFixture, WritersOutlivingTheirPackageAreDetachedNotLeftDangling)
     FZipFileWriter* Stored = nullptr;
     FZipFileWriter* Pending = nullptr;
     {
-        FZipPackage Package(u"outlived");
+        FZipPackage Package(TVTEXT("outlived"));
         ASSERT_TRUE(Package.Open());
-        Stored = Package.CreateMemberWriter(u"stored");
-        Pending = Package.CreateMemberWriter(u"pending");
+        Stored = Package.CreateMemberWriter(TVTEXT("stored"));
+        Pending = Package.CreateMemberWriter(TVTEXT("pending"));
         Stored->Write(const_cast<unsigned char*>(Content.data()), 2000);
         Stored->Close();
         Pending->Write(const_cast<unsigned char*>(Content.data()), 1000);

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using Platform::MultiByteToWide;
@@ -21,14 +22,14 @@ struct FScopedAnsiCodePage {
     ~FScopedAnsiCodePage() { appSetAnsiCodePage(Saved); }
 };
 
-std::u16string ToWide(unsigned CodePage, const std::string& Narrow)
+WideText ToWide(unsigned CodePage, const std::string& Narrow)
 {
     tvWChar Out[64] = {};
     const int N = MultiByteToWide(CodePage, Narrow.data(), int(Narrow.size()), Out, 64);
-    return std::u16string(Out, std::size_t(N > 0 ? N : 0));
+    return WideText(Out, std::size_t(N > 0 ? N : 0));
 }
 
-std::string ToNarrow(unsigned CodePage, const std::u16string& Wide)
+std::string ToNarrow(unsigned CodePage, const WideText& Wide)
 {
     char Out[64] = {};
     const int N = WideToMultiByte(CodePage, Wide.data(), int(Wide.size()), Out, 64);
@@ -41,34 +42,34 @@ TEST(CodePage, RoundTripsInEachSupportedCodePage)
     struct FCase {
         unsigned CodePage;
         std::string Narrow;
-        std::u16string Wide;
+        WideText Wide;
     } Cases[] = {
-        {1252, "A\x80\x81\x8D\x9F\xE9\xFF", u"A\u20AC\u0081\u008D\u0178\u00E9\u00FF"},
-        {936, "a\xD6\xD0\xCE\xC4", u"a\u4E2D\u6587"},
-        {65001, "x\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", u"x\u00E9\u20AC\U0001F600"},
+        {1252, "A\x80\x81\x8D\x9F\xE9\xFF", TVTEXT("A\u20AC\u0081\u008D\u0178\u00E9\u00FF")},
+        {936, "a\xD6\xD0\xCE\xC4", TVTEXT("a\u4E2D\u6587")},
+        {65001, "x\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", TVTEXT("x\u00E9\u20AC\U0001F600")},
     };
     for (const FCase& C : Cases) {
         EXPECT_EQ(ToWide(C.CodePage, C.Narrow), C.Wide) << C.CodePage;
         EXPECT_EQ(ToNarrow(C.CodePage, C.Wide), C.Narrow) << C.CodePage;
     }
     EXPECT_EQ(Platform::AnsiCodePage(), 1252u) << "the default ANSI code page";
-    EXPECT_EQ(ToWide(0, "\x80"), u"\u20AC");
+    EXPECT_EQ(ToWide(0, "\x80"), TVTEXT("\u20AC"));
 }
 
 TEST(CodePage, RoomAndSizeConventions)
 {
     // -1: zero-terminated, the terminator converted and counted.
     EXPECT_EQ(MultiByteToWide(1252, "abc", -1, nullptr, 0), 4);
-    EXPECT_EQ(WideToMultiByte(936, u"\u4E2D", -1, nullptr, 0), 3);
-    tvWChar Wide[4] = {u'#', u'#', u'#', u'#'};
+    EXPECT_EQ(WideToMultiByte(936, TVTEXT("\u4E2D"), -1, nullptr, 0), 3);
+    tvWChar Wide[4] = {TVTEXT('#'), TVTEXT('#'), TVTEXT('#'), TVTEXT('#')};
     EXPECT_EQ(MultiByteToWide(1252, "abc", -1, Wide, 4), 4);
-    EXPECT_EQ(std::u16string(Wide, 4), std::u16string(u"abc\0", 4));
+    EXPECT_EQ(WideText(Wide, 4), WideText(TVTEXT("abc\0"), 4));
     // Too little room fails; what fits is written.
     tvWChar Small[2] = {};
     EXPECT_EQ(MultiByteToWide(1252, "abc", -1, Small, 2), 0);
-    EXPECT_EQ(Small[0], u'a');
+    EXPECT_EQ(Small[0], TVTEXT('a'));
     char Narrow[2] = {};
-    EXPECT_EQ(WideToMultiByte(65001, u"\u00E9", 1, Narrow, 1), 0);
+    EXPECT_EQ(WideToMultiByte(65001, TVTEXT("\u00E9"), 1, Narrow, 1), 0);
     // Bad arguments fail.
     EXPECT_EQ(MultiByteToWide(1252, nullptr, -1, Wide, 4), 0);
     EXPECT_EQ(MultiByteToWide(1252, "abc", 0, Wide, 4), 0);
@@ -85,20 +86,20 @@ TEST(CodePage, UndecodableInputIsReplacedAsTheSystemCallsDoWithFlagsZero)
     struct FCase {
         unsigned CodePage;
         std::string Narrow;
-        std::u16string Wide;
+        WideText Wide;
         const char* What;
     } Cases[] = {
-        {65001, "\xC3", u"\uFFFD", "a cut sequence"},
-        {65001, "a\xE2\x82", u"a\uFFFD", "a cut three-byte sequence is one replacement"},
-        {65001, "\xC0\x80", u"\uFFFD\uFFFD", "an overlong form: two bytes that start nothing"},
-        {65001, "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD", "an encoded surrogate"},
-        {65001, "\xC0\x41\x42", u"\uFFFDAB", "a bad lead byte before letters"},
-        {65001, "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD", "past U+10FFFF"},
-        {65001, "\xE2\x28\xA1", u"\uFFFD(\uFFFD", "a broken sequence resumes at the next byte"},
-        {65001, "x\xFFy\xF0\x9F\x98", u"x\uFFFDy\uFFFD", "stray byte, cut four-byte sequence"},
-        {936, "\xD6", u"?", "half a double-byte character"},
-        {936, "\x80", u"\u20AC", "the single euro byte"},
-        {936, "a\x81\x30" "b\xD6\xD0", u"a?b\u4E2D", "a lead byte with a byte that does not pair"},
+        {65001, "\xC3", TVTEXT("\uFFFD"), "a cut sequence"},
+        {65001, "a\xE2\x82", TVTEXT("a\uFFFD"), "a cut three-byte sequence is one replacement"},
+        {65001, "\xC0\x80", TVTEXT("\uFFFD\uFFFD"), "an overlong form: two bytes that start nothing"},
+        {65001, "\xED\xA0\x80", TVTEXT("\uFFFD\uFFFD\uFFFD"), "an encoded surrogate"},
+        {65001, "\xC0\x41\x42", TVTEXT("\uFFFDAB"), "a bad lead byte before letters"},
+        {65001, "\xF4\x90\x80\x80", TVTEXT("\uFFFD\uFFFD\uFFFD\uFFFD"), "past U+10FFFF"},
+        {65001, "\xE2\x28\xA1", TVTEXT("\uFFFD(\uFFFD"), "a broken sequence resumes at the next byte"},
+        {65001, "x\xFFy\xF0\x9F\x98", TVTEXT("x\uFFFDy\uFFFD"), "stray byte, cut four-byte sequence"},
+        {936, "\xD6", TVTEXT("?"), "half a double-byte character"},
+        {936, "\x80", TVTEXT("\u20AC"), "the single euro byte"},
+        {936, "a\x81\x30" "b\xD6\xD0", TVTEXT("a?b\u4E2D"), "a lead byte with a byte that does not pair"},
     };
     for (const FCase& C : Cases) {
         EXPECT_EQ(ToWide(C.CodePage, C.Narrow), C.Wide) << C.What;
@@ -111,15 +112,15 @@ TEST(CodePage, UndecodableInputIsReplacedAsTheSystemCallsDoWithFlagsZero)
 
 TEST(CodePage, LoneSurrogatesAndUnmappableCharactersBecomeTheDefaultCharacter)
 {
-    EXPECT_EQ(ToNarrow(1252, u"a\xD800"), "a?");
-    EXPECT_EQ(ToNarrow(1252, u"\xDC00z"), "?z");
-    EXPECT_EQ(ToNarrow(936, u"a\xD800"), "a?");
-    EXPECT_EQ(ToNarrow(936, u"\xDC00z"), "?z");
-    EXPECT_EQ(ToNarrow(65001, u"a\xD800"), "a\xEF\xBF\xBD");
-    EXPECT_EQ(ToNarrow(65001, u"\xDC00z\xD83D"), "\xEF\xBF\xBDz\xEF\xBF\xBD");
-    EXPECT_EQ(WideToMultiByte(65001, u"\xDC00", 1, nullptr, 0), 3);
-    EXPECT_EQ(ToNarrow(1252, u"a\u4E2Db\U0001F600c"), "a?b?c");
-    EXPECT_EQ(ToNarrow(936, u"a\u00C0b"), "a?b");
+    EXPECT_EQ(ToNarrow(1252, TVTEXT("a\xD800")), "a?");
+    EXPECT_EQ(ToNarrow(1252, TVTEXT("\xDC00z")), "?z");
+    EXPECT_EQ(ToNarrow(936, TVTEXT("a\xD800")), "a?");
+    EXPECT_EQ(ToNarrow(936, TVTEXT("\xDC00z")), "?z");
+    EXPECT_EQ(ToNarrow(65001, TVTEXT("a\xD800")), "a\xEF\xBF\xBD");
+    EXPECT_EQ(ToNarrow(65001, TVTEXT("\xDC00z\xD83D")), "\xEF\xBF\xBDz\xEF\xBF\xBD");
+    EXPECT_EQ(WideToMultiByte(65001, TVTEXT("\xDC00"), 1, nullptr, 0), 3);
+    EXPECT_EQ(ToNarrow(1252, TVTEXT("a\u4E2Db\U0001F600c")), "a?b?c");
+    EXPECT_EQ(ToNarrow(936, TVTEXT("a\u00C0b")), "a?b");
 }
 
 TEST(CodePage, SettingIsValidatedAndDrivesCodePageZero)
@@ -132,30 +133,30 @@ TEST(CodePage, SettingIsValidatedAndDrivesCodePageZero)
     FScopedAnsiCodePage Gbk(936);
     tvWChar Wide[8] = {};
     FString::CharToWChar("\xD6\xD0", Wide, 8);
-    EXPECT_EQ(std::u16string(Wide), u"\u4E2D");
+    EXPECT_EQ(WideText(Wide), TVTEXT("\u4E2D"));
     char Narrow[8] = {};
-    FString::WCharToChar(u"\u6587", Narrow, 8);
+    FString::WCharToChar(TVTEXT("\u6587"), Narrow, 8);
     EXPECT_EQ(std::string(Narrow), "\xCE\xC4");
     // The formatter reads narrow arguments in the ANSI code page as well.
     FString S;
-    S.Format(u"%S|%hs", "\xD6\xD0", "ok");
-    EXPECT_EQ(std::u16string(static_cast<const tvWChar*>(S)), u"\u4E2D|ok");
+    S.Format(TVTEXT("%S|%hs"), "\xD6\xD0", "ok");
+    EXPECT_EQ(WideText(static_cast<const tvWChar*>(S)), TVTEXT("\u4E2D|ok"));
 }
 
 TEST(CodePage, StringConversions)
 {
-    EXPECT_EQ(FString::CaculateUtf16Length(u"abc", 10), 3);
-    EXPECT_EQ(FString::CaculateUtf16Length(u"abc", 2), 2);
+    EXPECT_EQ(FString::CaculateUtf16Length(TVTEXT("abc"), 10), 3);
+    EXPECT_EQ(FString::CaculateUtf16Length(TVTEXT("abc"), 2), 2);
     EXPECT_EQ(FString::CaculateUtf16Length(nullptr, 2), 0);
-    EXPECT_EQ(FString::CaculateUtf16Length(u"abc", 0), 0);
+    EXPECT_EQ(FString::CaculateUtf16Length(TVTEXT("abc"), 0), 0);
 
     char Utf8[16] = {};
-    tvUShort Units[] = {u'h', 0x00E9, 0};
+    tvUShort Units[] = {TVTEXT('h'), 0x00E9, 0};
     FString::UnicodeToUTF8(Utf8, 16, Units, -1);
     EXPECT_EQ(std::string(Utf8), "h\xC3\xA9");
     tvUShort Back[8] = {};
     FString::UTF8ToUnicode(Back, 8, Utf8, -1);
-    EXPECT_EQ(std::u16string(Back), u"h\u00E9");
+    EXPECT_EQ(WideText(Back), TVTEXT("h\u00E9"));
 
     FScopedAnsiCodePage Gbk(936);
     char Gb[] = "\xD6\xD0\xCE\xC4";

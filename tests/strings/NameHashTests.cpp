@@ -8,6 +8,7 @@
 #include <string>
 #include <type_traits>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using TestSupport::FRecordingMalloc;
@@ -15,21 +16,21 @@ using TestSupport::FScopedMalloc;
 
 namespace {
 
-typedef std::u16string FText;
+typedef WideText FText;
 
 FText NameText(const FNameHash& Names, tvULong Index)
 {
     const tvWChar* Text = Names.GetName(Index);
-    return Text != nullptr ? FText(Text) : FText(u"<null>");
+    return Text != nullptr ? FText(Text) : FText(TVTEXT("<null>"));
 }
 
 // A distinct, readable name per number.
 FText NumberedName(int N, std::size_t Padding = 0)
 {
-    FText Text = u"Name_";
+    FText Text = TVTEXT("Name_");
     for (char Digit : std::to_string(N))
-        Text += static_cast<char16_t>(Digit);
-    Text.append(Padding, u'x');
+        Text += static_cast<Tolvane::tvWChar>(Digit);
+    Text.append(Padding, TVTEXT('x'));
     return Text;
 }
 
@@ -41,10 +42,10 @@ TEST(NameHash, ANewTableHoldsOnlyNoneAtIndexZero)
     EXPECT_TRUE(Names.IsValid());
     EXPECT_EQ(Names.Num(), 1);
     EXPECT_EQ(Names.GetTableSize(), 1024);
-    EXPECT_EQ(NameText(Names, 0), u"None");
-    for (const char16_t* Spelling : {u"None", u"none", u"NONE", u"nOnE"})
+    EXPECT_EQ(NameText(Names, 0), TVTEXT("None"));
+    for (const Tolvane::tvWChar* Spelling : {TVTEXT("None"), TVTEXT("none"), TVTEXT("NONE"), TVTEXT("nOnE")})
         EXPECT_EQ(Names.Find(Spelling), 0u);
-    for (const char16_t* Other : {u"Non", u"Nonee", u"", u"None "})
+    for (const Tolvane::tvWChar* Other : {TVTEXT("Non"), TVTEXT("Nonee"), TVTEXT(""), TVTEXT("None ")})
         EXPECT_EQ(Names.Find(Other), NAME_NONE_INDEX);
     EXPECT_EQ(Names.GetName(1), nullptr) << "an index never given out";
     EXPECT_EQ(Names.GetName(NAME_NONE_INDEX), nullptr);
@@ -53,29 +54,29 @@ TEST(NameHash, ANewTableHoldsOnlyNoneAtIndexZero)
 TEST(NameHash, BucketHashFoldsCaseAndMasksToTheTableSize)
 {
     struct FCase {
-        const char16_t* Text;
+        const Tolvane::tvWChar* Text;
         int TableSize;
         int Bucket;
     } const Cases[] = {
-        {u"A", 1024, 585},       {u"abc", 1024, 960},    {u"ABC", 1024, 960},  {u"", 1024, 0},
-        {u"None", 1024, 970},    {u"Color", 8, 5},       {u"abc", 1 << 28, 2437056},
-        {u"\u00e9", 1024, 641},  {u"\u00c9", 1024, 641}, // Latin-1 letters fold too
-        {u"\u0141", 1024, 584},  // a code above 255 hashes its high byte as well
-        {u"abc", 1, 0},          {u"abc", 0, 0},         {u"abc", -8, 0},      {nullptr, 1024, 0},
-        {u"abc", 1000, 2437056 & 999},  // a size that is not a power of two still stays in range
+        {TVTEXT("A"), 1024, 585},       {TVTEXT("abc"), 1024, 960},    {TVTEXT("ABC"), 1024, 960},  {TVTEXT(""), 1024, 0},
+        {TVTEXT("None"), 1024, 970},    {TVTEXT("Color"), 8, 5},       {TVTEXT("abc"), 1 << 28, 2437056},
+        {TVTEXT("\u00e9"), 1024, 641},  {TVTEXT("\u00c9"), 1024, 641}, // Latin-1 letters fold too
+        {TVTEXT("\u0141"), 1024, 584},  // a code above 255 hashes its high byte as well
+        {TVTEXT("abc"), 1, 0},          {TVTEXT("abc"), 0, 0},         {TVTEXT("abc"), -8, 0},      {nullptr, 1024, 0},
+        {TVTEXT("abc"), 1000, 2437056 & 999},  // a size that is not a power of two still stays in range
     };
     for (const FCase& Case : Cases)
         EXPECT_EQ(FNameHash::GetNameHash(Case.Text, Case.TableSize), Case.Bucket)
             << (Case.Text ? FText(Case.Text).size() : 0) << " units, size " << Case.TableSize;
 
     // The folding pairs: each small letter hashes as its capital; 240 and 247 are left alone.
-    const char16_t Pairs[][2] = {{u'z', u'Z'}, {0xE0, 0xC0}, {0xFE, 0xDE}, {156, 140}, {255, 159}};
+    const Tolvane::tvWChar Pairs[][2] = {{TVTEXT('z'), TVTEXT('Z')}, {0xE0, 0xC0}, {0xFE, 0xDE}, {156, 140}, {255, 159}};
     for (const auto& Pair : Pairs) {
-        const char16_t Small[2] = {Pair[0], 0}, Capital[2] = {Pair[1], 0};
+        const Tolvane::tvWChar Small[2] = {Pair[0], 0}, Capital[2] = {Pair[1], 0};
         EXPECT_EQ(FNameHash::GetNameHash(Small, 1 << 28), FNameHash::GetNameHash(Capital, 1 << 28)) << int(Pair[0]);
     }
-    for (const char16_t Kept : {char16_t(0xF0), char16_t(0xF7), char16_t(0xD0), char16_t(0xDF)}) {
-        const char16_t Text[2] = {Kept, 0}, Lowered[2] = {char16_t(Kept - 32), 0};
+    for (const Tolvane::tvWChar Kept : {Tolvane::tvWChar(0xF0), Tolvane::tvWChar(0xF7), Tolvane::tvWChar(0xD0), Tolvane::tvWChar(0xDF)}) {
+        const Tolvane::tvWChar Text[2] = {Kept, 0}, Lowered[2] = {Tolvane::tvWChar(Kept - 32), 0};
         EXPECT_NE(FNameHash::GetNameHash(Text, 1 << 28), FNameHash::GetNameHash(Lowered, 1 << 28)) << int(Kept);
     }
 }
@@ -100,44 +101,44 @@ TEST(NameHash, TableSizesBecomePowersOfTwo)
 TEST(NameHash, AddingAgainInAnyCaseGivesTheFirstIndexAndSpelling)
 {
     FNameHash Names;
-    FText Caller = u"Color";
+    FText Caller = TVTEXT("Color");
     const tvULong Color = Names.Add(Caller.data());
     EXPECT_EQ(Color, 1u);
-    EXPECT_EQ(Names.Add(u"Color"), Color);
-    EXPECT_EQ(Names.Add(u"COLOR"), Color);
-    EXPECT_EQ(Names.Find(u"cOlOr"), Color);
+    EXPECT_EQ(Names.Add(TVTEXT("Color")), Color);
+    EXPECT_EQ(Names.Add(TVTEXT("COLOR")), Color);
+    EXPECT_EQ(Names.Find(TVTEXT("cOlOr")), Color);
     EXPECT_EQ(Names.Num(), 2);
     // The text was copied: the caller's buffer may change or go away.
-    Caller[0] = u'X';
-    EXPECT_EQ(NameText(Names, Color), u"Color");
+    Caller[0] = TVTEXT('X');
+    EXPECT_EQ(NameText(Names, Color), TVTEXT("Color"));
     EXPECT_NE(Names.GetName(Color), Caller.data());
 
     // Only A-Z and a-z fold in the comparison: accented letters are other names, even though
     // they share a bucket.
-    const tvULong Small = Names.Add(u"caf\u00e9");
-    const tvULong Capital = Names.Add(u"CAF\u00c9");
+    const tvULong Small = Names.Add(TVTEXT("caf\u00e9"));
+    const tvULong Capital = Names.Add(TVTEXT("CAF\u00c9"));
     EXPECT_NE(Small, Capital);
-    EXPECT_EQ(Names.Find(u"CAF\u00e9"), Small);
+    EXPECT_EQ(Names.Find(TVTEXT("CAF\u00e9")), Small);
     EXPECT_EQ(Names.Num(), 4);
 }
 
 TEST(NameHash, KeptPointersAndNonUniqueEntries)
 {
     FNameHash Names;
-    static const tvWChar Speed[] = u"Speed";
+    static const tvWChar Speed[] = TVTEXT("Speed");
     const tvULong Kept = Names.AddEx(Speed, 1, 1);
     EXPECT_EQ(Names.GetName(Kept), Speed) << "the caller's text itself";
     // Unique 0 adds another entry; the newer one heads its chain and is found first.
-    const tvULong Second = Names.AddEx(u"SPEED", 0, 0);
+    const tvULong Second = Names.AddEx(TVTEXT("SPEED"), 0, 0);
     EXPECT_EQ(Second, Kept + 1);
-    EXPECT_EQ(Names.Find(u"speed"), Second);
-    EXPECT_EQ(NameText(Names, Second), u"SPEED");
-    EXPECT_EQ(Names.AddEx(u"Speed", 1, 0), Second);
+    EXPECT_EQ(Names.Find(TVTEXT("speed")), Second);
+    EXPECT_EQ(NameText(Names, Second), TVTEXT("SPEED"));
+    EXPECT_EQ(Names.AddEx(TVTEXT("Speed"), 1, 0), Second);
     // Removing hides the newest match only; the older one shows again.
-    Names.Remove(u"Speed");
-    EXPECT_EQ(Names.Find(u"Speed"), Kept);
-    Names.Remove(u"Speed");
-    EXPECT_EQ(Names.Find(u"Speed"), NAME_NONE_INDEX);
+    Names.Remove(TVTEXT("Speed"));
+    EXPECT_EQ(Names.Find(TVTEXT("Speed")), Kept);
+    Names.Remove(TVTEXT("Speed"));
+    EXPECT_EQ(Names.Find(TVTEXT("Speed")), NAME_NONE_INDEX);
 }
 
 TEST(NameHash, RemovedNamesKeepTheirIndexAndComeBackAsNewOnes)
@@ -158,13 +159,13 @@ TEST(NameHash, RemovedNamesKeepTheirIndexAndComeBackAsNewOnes)
     EXPECT_EQ(Again, 21u);
     EXPECT_EQ(Names.Find(NumberedName(7).c_str()), Again);
     // Removing what is not there, or None itself.
-    Names.Remove(u"Nothing");
+    Names.Remove(TVTEXT("Nothing"));
     Names.Remove(nullptr);
     EXPECT_EQ(Names.Num(), 22);
-    Names.Remove(u"NONE");
-    EXPECT_EQ(Names.Find(u"None"), NAME_NONE_INDEX);
-    EXPECT_EQ(NameText(Names, 0), u"None");
-    EXPECT_EQ(Names.Add(u"None"), 22u);
+    Names.Remove(TVTEXT("NONE"));
+    EXPECT_EQ(Names.Find(TVTEXT("None")), NAME_NONE_INDEX);
+    EXPECT_EQ(NameText(Names, 0), TVTEXT("None"));
+    EXPECT_EQ(Names.Add(TVTEXT("None")), 22u);
 }
 
 TEST(NameHash, ManyAndLongNamesAcrossTextStoreChunks)
@@ -186,7 +187,7 @@ TEST(NameHash, ManyAndLongNamesAcrossTextStoreChunks)
             ASSERT_EQ(NameText(Names, static_cast<tvULong>(i + 1)), Texts[i]);
             ASSERT_EQ(reinterpret_cast<std::uintptr_t>(Names.GetName(static_cast<tvULong>(i + 1))) % alignof(tvWChar), 0u);
         }
-        EXPECT_EQ(Names.Find(u"Name_0"), NAME_NONE_INDEX);
+        EXPECT_EQ(Names.Find(TVTEXT("Name_0")), NAME_NONE_INDEX);
     }
     EXPECT_TRUE(Counting.Live.empty()) << "the table gives back every block";
 }
@@ -199,9 +200,9 @@ TEST(NameHash, NullTextsAreRefused)
     EXPECT_EQ(Names.Find(nullptr), NAME_NONE_INDEX);
     EXPECT_EQ(Names.Num(), 1);
     // The empty text is a name like any other.
-    const tvULong Empty = Names.Add(u"");
+    const tvULong Empty = Names.Add(TVTEXT(""));
     EXPECT_EQ(Empty, 1u);
-    EXPECT_EQ(Names.Find(u""), Empty);
+    EXPECT_EQ(Names.Find(TVTEXT("")), Empty);
     static_assert(!std::is_copy_constructible<FNameHash>::value && !std::is_copy_assignable<FNameHash>::value,
                   "a table owns its store: copies are refused");
 }
@@ -215,8 +216,8 @@ TEST(NameHash, NoneIsAddedUnderTheNameTableTag)
     EXPECT_EQ(Counting.LastTag, MALLOC_TAG_NAMETABLE);
     EXPECT_EQ(Counting.TagDepth, 0) << "pushed and popped";
     Counting.LastTag = -1;
-    Names.Add(u"Color");
-    Names.Add(u"Color");
+    Names.Add(TVTEXT("Color"));
+    Names.Add(TVTEXT("Color"));
     Names.Add(nullptr);
     EXPECT_EQ(Counting.LastTag, MALLOC_TAG_NAMETABLE);
     EXPECT_EQ(Counting.TagDepth, 0) << "every return pops the tag";
@@ -237,12 +238,12 @@ TEST(NameHash, RefusedMemoryLeavesATableSafeAndLeaksNothing)
             Counting.RefuseAfter = -1;
             if (!Valid) {
                 EXPECT_EQ(Names.Num(), 0) << Served;
-                EXPECT_EQ(Names.Add(u"Color"), NAME_NONE_INDEX);
-                EXPECT_EQ(Names.Find(u"None"), NAME_NONE_INDEX);
+                EXPECT_EQ(Names.Add(TVTEXT("Color")), NAME_NONE_INDEX);
+                EXPECT_EQ(Names.Find(TVTEXT("None")), NAME_NONE_INDEX);
                 EXPECT_EQ(Names.GetName(0), nullptr);
-                Names.Remove(u"None");
+                Names.Remove(TVTEXT("None"));
             } else {
-                EXPECT_EQ(Names.Find(u"None"), 0u);
+                EXPECT_EQ(Names.Find(TVTEXT("None")), 0u);
             }
         }
         EXPECT_TRUE(Counting.Live.empty()) << Served;
@@ -257,22 +258,22 @@ TEST(NameHash, RefusedMemoryWhileAddingLeavesTheTableAsItWas)
     FRecordingMalloc Counting;
     FScopedMalloc Scope(&Counting);
     FNameHash Names(2, 16);  // room for None and one more pointer
-    ASSERT_EQ(Names.Add(u"First"), 1u);
+    ASSERT_EQ(Names.Add(TVTEXT("First")), 1u);
 
     // The entries array must grow: refused, the entry's piece goes back to the store.
     Counting.RefuseAfter = 0;
-    EXPECT_EQ(Names.Add(u"Second"), NAME_NONE_INDEX);
+    EXPECT_EQ(Names.Add(TVTEXT("Second")), NAME_NONE_INDEX);
     // A name that needs a new text store chunk: refused.
     const FText Long = NumberedName(1, 300000);
     EXPECT_EQ(Names.Add(Long.c_str()), NAME_NONE_INDEX);
     EXPECT_EQ(Names.Num(), 2);
-    EXPECT_EQ(Names.Find(u"Second"), NAME_NONE_INDEX);
+    EXPECT_EQ(Names.Find(TVTEXT("Second")), NAME_NONE_INDEX);
     EXPECT_EQ(Names.Find(Long.c_str()), NAME_NONE_INDEX);
-    EXPECT_EQ(Names.Find(u"First"), 1u);
+    EXPECT_EQ(Names.Find(TVTEXT("First")), 1u);
 
     Counting.RefuseAfter = -1;
-    EXPECT_EQ(Names.Add(u"Second"), 2u);
+    EXPECT_EQ(Names.Add(TVTEXT("Second")), 2u);
     EXPECT_EQ(Names.Add(Long.c_str()), 3u);
-    EXPECT_EQ(NameText(Names, 2), u"Second");
+    EXPECT_EQ(NameText(Names, 2), TVTEXT("Second"));
     EXPECT_EQ(NameText(Names, 3), Long);
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -48,11 +49,11 @@ void AppendCount(FBytes& Bytes, std::int32_t Count)
 }
 
 // A stored name: the count, then the units (as many as given, whatever the count says).
-FBytes StoredName(std::int32_t Count, const std::u16string& Units)
+FBytes StoredName(std::int32_t Count, const WideText& Units)
 {
     FBytes Bytes;
     AppendCount(Bytes, Count);
-    for (char16_t Unit : Units) {
+    for (Tolvane::tvWChar Unit : Units) {
         Bytes.push_back(static_cast<unsigned char>(Unit & 0xFF));
         Bytes.push_back(static_cast<unsigned char>(Unit >> 8));
     }
@@ -71,7 +72,7 @@ tvULong Load(FBytesArchive& Ar, FNameHash& Names)
 TEST(NameSerialize, SavingWritesTheCountAndUnitsOfTheName)
 {
     FNameHash Names;
-    tvULong Speed = Names.Add(u"Speed");
+    tvULong Speed = Names.Add(TVTEXT("Speed"));
     FBytesArchive Ar(false);
     appSerializeName(Ar, Names, Speed);
     const FBytes Expected = {0x05, 0, 0, 0, 'S', 0, 'p', 0, 'e', 0, 'e', 0, 'd', 0};
@@ -79,7 +80,7 @@ TEST(NameSerialize, SavingWritesTheCountAndUnitsOfTheName)
     EXPECT_EQ(Ar.IsError(), 0);
 
     // None and the empty name, and a code unit above 255 stored little-endian.
-    tvULong None = 0, Empty = Names.Add(u""), Wide = Names.Add(u"\u0141x");
+    tvULong None = 0, Empty = Names.Add(TVTEXT("")), Wide = Names.Add(TVTEXT("\u0141x"));
     FBytesArchive More(false);
     appSerializeName(appSerializeName(appSerializeName(More, Names, None), Names, Empty), Names, Wide);
     const FBytes ExpectedMore = {4, 0, 0, 0, 'N', 0, 'o', 0, 'n', 0, 'e', 0, 0, 0, 0, 0, 2, 0, 0, 0, 0x41, 0x01, 'x', 0};
@@ -89,14 +90,14 @@ TEST(NameSerialize, SavingWritesTheCountAndUnitsOfTheName)
 TEST(NameSerialize, LoadingFindsOrAddsTheNameInTheOtherTable)
 {
     FNameHash Source;
-    Source.Add(u"Alpha");
-    tvULong Speed = Source.Add(u"Speed");
+    Source.Add(TVTEXT("Alpha"));
+    tvULong Speed = Source.Add(TVTEXT("Speed"));
     FBytesArchive Saver(false);
     appSerializeName(Saver, Source, Speed);
 
     FNameHash Target;  // holds SPEED under another index already
-    Target.Add(u"Other");
-    const tvULong Held = Target.Add(u"SPEED");
+    Target.Add(TVTEXT("Other"));
+    const tvULong Held = Target.Add(TVTEXT("SPEED"));
     FBytesArchive Loader(true, Saver.Bytes);
     EXPECT_EQ(Load(Loader, Target), Held);
     EXPECT_EQ(Target.Num(), 3);
@@ -105,7 +106,7 @@ TEST(NameSerialize, LoadingFindsOrAddsTheNameInTheOtherTable)
     FBytesArchive Again(true, Saver.Bytes);
     const tvULong Added = Load(Again, Fresh);
     EXPECT_EQ(Added, 1u);
-    EXPECT_EQ(std::u16string(Fresh.GetName(Added)), u"Speed");
+    EXPECT_EQ(WideText(Fresh.GetName(Added)), TVTEXT("Speed"));
     EXPECT_EQ(Again.IsError(), 0);
     EXPECT_EQ(Again.Position, Again.Bytes.size());
 }
@@ -113,8 +114,8 @@ TEST(NameSerialize, LoadingFindsOrAddsTheNameInTheOtherTable)
 TEST(NameSerialize, NamesUpToTheLimitRoundTrip)
 {
     FNameHash Source, Target;
-    const std::u16string Longest(NAME_STORED_MAX_LENGTH, u'q');
-    std::vector<tvULong> Saved = {0, Source.Add(u""), Source.Add(u"a"), Source.Add(Longest.c_str())};
+    const WideText Longest(NAME_STORED_MAX_LENGTH, TVTEXT('q'));
+    std::vector<tvULong> Saved = {0, Source.Add(TVTEXT("")), Source.Add(TVTEXT("a")), Source.Add(Longest.c_str())};
     FBytesArchive Saver(false);
     for (tvULong& Name : Saved)
         appSerializeName(Saver, Source, Name);
@@ -122,7 +123,7 @@ TEST(NameSerialize, NamesUpToTheLimitRoundTrip)
     for (tvULong Name : Saved) {
         const tvULong Loaded = Load(Loader, Target);
         ASSERT_NE(Loaded, NAME_NONE_INDEX);
-        EXPECT_EQ(std::u16string(Target.GetName(Loaded)), std::u16string(Source.GetName(Name)));
+        EXPECT_EQ(WideText(Target.GetName(Loaded)), WideText(Source.GetName(Name)));
     }
     EXPECT_EQ(Loader.IsError(), 0);
 }
@@ -136,12 +137,12 @@ TEST(NameSerialize, MalformedStoredNamesAreRefused)
         FBytes Bytes;
         bool NextReadInStep;  // a value stored after the name is read correctly
     } const Cases[] = {
-        {"one unit too long", StoredName(NAME_STORED_MAX_LENGTH + 1, std::u16string(NAME_STORED_MAX_LENGTH + 1, u'z')), true},
-        {"far too long", StoredName(5000, std::u16string(5000, u'z')), true},
-        {"negative count", StoredName(-1, u"ab"), false},
-        {"most negative count", StoredName(INT32_MIN, u""), false},
-        {"count beyond the data", StoredName(0x7FFFFFFF, u"abc"), false},
-        {"fewer units than counted", StoredName(10, u"abc"), false},
+        {"one unit too long", StoredName(NAME_STORED_MAX_LENGTH + 1, WideText(NAME_STORED_MAX_LENGTH + 1, TVTEXT('z'))), true},
+        {"far too long", StoredName(5000, WideText(5000, TVTEXT('z'))), true},
+        {"negative count", StoredName(-1, TVTEXT("ab")), false},
+        {"most negative count", StoredName(INT32_MIN, TVTEXT("")), false},
+        {"count beyond the data", StoredName(0x7FFFFFFF, TVTEXT("abc")), false},
+        {"fewer units than counted", StoredName(10, TVTEXT("abc")), false},
         {"count cut short", FBytes{3, 0}, false},
     };
     for (const FCase& Case : Cases) {
@@ -161,7 +162,7 @@ TEST(NameSerialize, MalformedStoredNamesAreRefused)
     }
     // An archive that already failed gives no names.
     FNameHash Names;
-    FBytesArchive Failed(true, StoredName(2, u"ok"));
+    FBytesArchive Failed(true, StoredName(2, TVTEXT("ok")));
     Failed.SetError();
     EXPECT_EQ(Load(Failed, Names), NAME_NONE_INDEX);
     EXPECT_EQ(Names.Num(), 1);

@@ -4,31 +4,32 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
 namespace {
-std::u16string Text(const FString& S) { return std::u16string(static_cast<const tvWChar*>(S)); }
+WideText Text(const FString& S) { return WideText(static_cast<const tvWChar*>(S)); }
 } // namespace
 
 TEST(ParseCommand, SplitsAtTheFirstSpace)
 {
     struct Case {
-        const char16_t* Line;
+        const Tolvane::tvWChar* Line;
         int Result;
-        const char16_t* Command;
-        const char16_t* Rest;  // "unchanged" is the rest's earlier value
+        const Tolvane::tvWChar* Command;
+        const Tolvane::tvWChar* Rest;  // "unchanged" is the rest's earlier value
     };
     const Case Cases[] = {
-        {u"open  x", 1, u"open", u" x"},
-        {u"open", 1, u"open", u"unchanged"},
-        {u"open ", 1, u"open", u"unchanged"},
-        {u" open", 0, u"", u"unchanged"},
-        {u"", 0, u"", u"unchanged"},
-        {u"ZIP WRITE a b", 1, u"ZIP", u"WRITE a b"},
+        {TVTEXT("open  x"), 1, TVTEXT("open"), TVTEXT(" x")},
+        {TVTEXT("open"), 1, TVTEXT("open"), TVTEXT("unchanged")},
+        {TVTEXT("open "), 1, TVTEXT("open"), TVTEXT("unchanged")},
+        {TVTEXT(" open"), 0, TVTEXT(""), TVTEXT("unchanged")},
+        {TVTEXT(""), 0, TVTEXT(""), TVTEXT("unchanged")},
+        {TVTEXT("ZIP WRITE a b"), 1, TVTEXT("ZIP"), TVTEXT("WRITE a b")},
     };
     for (const Case& C : Cases) {
-        FString Line(C.Line), Command(u"old"), Rest(u"unchanged");
+        FString Line(C.Line), Command(TVTEXT("old")), Rest(TVTEXT("unchanged"));
         EXPECT_EQ(parse_command(Line, Command, Rest), C.Result) << Text(Line).size();
         EXPECT_EQ(Text(Command), C.Command) << "the command is emptied first";
         EXPECT_EQ(Text(Rest), C.Rest);
@@ -37,76 +38,76 @@ TEST(ParseCommand, SplitsAtTheFirstSpace)
 
 TEST(ParseCommand, OutputsMayBeTheLineItself)
 {
-    FString Line(u"close all now");
+    FString Line(TVTEXT("close all now"));
     FString Rest;
     EXPECT_EQ(parse_command(Line, Line, Rest), 1);
-    EXPECT_EQ(Text(Line), u"close");
-    EXPECT_EQ(Text(Rest), u"all now");
-    FString Again(u"close all");
+    EXPECT_EQ(Text(Line), TVTEXT("close"));
+    EXPECT_EQ(Text(Rest), TVTEXT("all now"));
+    FString Again(TVTEXT("close all"));
     FString Command;
     EXPECT_EQ(parse_command(Again, Command, Again), 1);
-    EXPECT_EQ(Text(Command), u"close");
-    EXPECT_EQ(Text(Again), u"all");
+    EXPECT_EQ(Text(Command), TVTEXT("close"));
+    EXPECT_EQ(Text(Again), TVTEXT("all"));
 }
 
 TEST(ParseParam, FindsKeysAfterASpaceWithPlainOrQuotedValues)
 {
-    FString Line(u"run -file=\"a b\" -n=3 -empty= -open=\"x y -last=tail");
+    FString Line(TVTEXT("run -file=\"a b\" -n=3 -empty= -open=\"x y -last=tail"));
     struct Case {
-        const char16_t* Key;
+        const Tolvane::tvWChar* Key;
         int Result;
-        const char16_t* Value;
+        const Tolvane::tvWChar* Value;
     };
     const Case Cases[] = {
-        {u"-file=", 1, u"a b"},
-        {u"-n=", 1, u"3"},
-        {u"-empty=", 1, u""},
-        {u"-open=", 1, u"x y -last=tail"},  // no closing quote: to the end of the line
-        {u"-last=", 1, u"tail"},
-        {u"-m=", 0, u"unchanged"},
-        {u"run", 0, u"unchanged"},          // at the start of the line
-        {u"", 0, u"unchanged"},
-        {u"file=", 0, u"unchanged"},        // found, but not after a space
+        {TVTEXT("-file="), 1, TVTEXT("a b")},
+        {TVTEXT("-n="), 1, TVTEXT("3")},
+        {TVTEXT("-empty="), 1, TVTEXT("")},
+        {TVTEXT("-open="), 1, TVTEXT("x y -last=tail")},  // no closing quote: to the end of the line
+        {TVTEXT("-last="), 1, TVTEXT("tail")},
+        {TVTEXT("-m="), 0, TVTEXT("unchanged")},
+        {TVTEXT("run"), 0, TVTEXT("unchanged")},          // at the start of the line
+        {TVTEXT(""), 0, TVTEXT("unchanged")},
+        {TVTEXT("file="), 0, TVTEXT("unchanged")},        // found, but not after a space
     };
     for (const Case& C : Cases) {
-        FString Value(u"unchanged");
+        FString Value(TVTEXT("unchanged"));
         EXPECT_EQ(parse_param(Line, FString(C.Key), Value), C.Result) << Text(FString(C.Key)).size();
         EXPECT_EQ(Text(Value), C.Value);
     }
-    FString StartsWithKey(u"-n=3 x");
-    FString Value(u"unchanged");
-    EXPECT_EQ(parse_param(StartsWithKey, FString(u"-n="), Value), 0);
-    EXPECT_EQ(Text(Value), u"unchanged");
+    FString StartsWithKey(TVTEXT("-n=3 x"));
+    FString Value(TVTEXT("unchanged"));
+    EXPECT_EQ(parse_param(StartsWithKey, FString(TVTEXT("-n=")), Value), 0);
+    EXPECT_EQ(Text(Value), TVTEXT("unchanged"));
 }
 
 TEST(ParseParam, OnlyTheFirstOccurrenceCounts)
 {
     // The first "-k=" is inside another word; a later proper one is not looked at.
-    FString Line(u"cmd x-k=1 -k=2");
-    FString Value(u"unchanged");
-    EXPECT_EQ(parse_param(Line, FString(u"-k="), Value), 0);
-    EXPECT_EQ(Text(Value), u"unchanged");
+    FString Line(TVTEXT("cmd x-k=1 -k=2"));
+    FString Value(TVTEXT("unchanged"));
+    EXPECT_EQ(parse_param(Line, FString(TVTEXT("-k=")), Value), 0);
+    EXPECT_EQ(Text(Value), TVTEXT("unchanged"));
 }
 
 TEST(ParseParam, NumbersAndFlags)
 {
-    FString Line(u"set -i=-42abc -f=2.5 -t=7 -z=0 -x=0x10");
+    FString Line(TVTEXT("set -i=-42abc -f=2.5 -t=7 -z=0 -x=0x10"));
     int I = 99;
     float F = 0;
     bool T = false, Z = true, Missing = true;
-    EXPECT_EQ(parse_param(Line, FString(u"-i="), I), 1);
+    EXPECT_EQ(parse_param(Line, FString(TVTEXT("-i=")), I), 1);
     EXPECT_EQ(I, -42);
-    EXPECT_EQ(parse_param(Line, FString(u"-x="), I), 1);
+    EXPECT_EQ(parse_param(Line, FString(TVTEXT("-x=")), I), 1);
     EXPECT_EQ(I, 0) << "_wtoi reads base 10 only";
-    EXPECT_EQ(parse_param(Line, FString(u"-f="), F), 1);
+    EXPECT_EQ(parse_param(Line, FString(TVTEXT("-f=")), F), 1);
     EXPECT_FLOAT_EQ(F, 2.5f);
-    EXPECT_EQ(parse_param(Line, FString(u"-t="), T), 1);
+    EXPECT_EQ(parse_param(Line, FString(TVTEXT("-t=")), T), 1);
     EXPECT_TRUE(T);
-    EXPECT_EQ(parse_param(Line, FString(u"-z="), Z), 1);
+    EXPECT_EQ(parse_param(Line, FString(TVTEXT("-z=")), Z), 1);
     EXPECT_FALSE(Z);
     I = 5;
-    EXPECT_EQ(parse_param(Line, FString(u"-q="), I), 0);
-    EXPECT_EQ(parse_param(Line, FString(u"-q="), Missing), 0);
+    EXPECT_EQ(parse_param(Line, FString(TVTEXT("-q=")), I), 0);
+    EXPECT_EQ(parse_param(Line, FString(TVTEXT("-q=")), Missing), 0);
     EXPECT_EQ(I, 5);
     EXPECT_TRUE(Missing);
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -26,27 +27,27 @@ public:
 TEST(StrToInt, ChoosesTheBaseByPrefixAfterBlanks)
 {
     struct Case {
-        const char16_t* Text;
+        const Tolvane::tvWChar* Text;
         int Value;
     };
     const Case Cases[] = {
-        {u"  0x1A", 26},        {u"\t-12", -12},         {u"-0x10", 0},           {u"0X7fffffff", 0x7FFFFFFF},
-        {u"42abc", 42},         {u"+5", 5},              {u" \t 010", 10},        {u"0x", 0},
-        {u"99999999999", 2147483647}, {u"-99999999999", -2147483647 - 1}, {u"0xFFFFFFFF", 2147483647},
-        {u"\n7", 7},            {u"", 0},                {u"x", 0},
+        {TVTEXT("  0x1A"), 26},        {TVTEXT("\t-12"), -12},         {TVTEXT("-0x10"), 0},           {TVTEXT("0X7fffffff"), 0x7FFFFFFF},
+        {TVTEXT("42abc"), 42},         {TVTEXT("+5"), 5},              {TVTEXT(" \t 010"), 10},        {TVTEXT("0x"), 0},
+        {TVTEXT("99999999999"), 2147483647}, {TVTEXT("-99999999999"), -2147483647 - 1}, {TVTEXT("0xFFFFFFFF"), 2147483647},
+        {TVTEXT("\n7"), 7},            {TVTEXT(""), 0},                {TVTEXT("x"), 0},
     };
     for (const Case& C : Cases)
-        EXPECT_EQ(appStrToInt(C.Text), C.Value) << std::string(C.Text, C.Text + std::char_traits<char16_t>::length(C.Text));
+        EXPECT_EQ(appStrToInt(C.Text), C.Value) << std::string(C.Text, C.Text + std::char_traits<Tolvane::tvWChar>::length(C.Text));
     EXPECT_EQ(appStrToInt(nullptr), 0);
 }
 
 TEST(StrToFloat, NarrowsTheDoubleAndSaturatesToInfinity)
 {
-    EXPECT_FLOAT_EQ(appStrToFloat(u" 3.25e1xyz"), 32.5f);
-    EXPECT_FLOAT_EQ(appStrToFloat(u"-0.5"), -0.5f);
-    EXPECT_EQ(appStrToFloat(u"1e300"), std::numeric_limits<float>::infinity());
-    EXPECT_EQ(appStrToFloat(u"-1e300"), -std::numeric_limits<float>::infinity());
-    EXPECT_EQ(appStrToFloat(u"abc"), 0.0f);
+    EXPECT_FLOAT_EQ(appStrToFloat(TVTEXT(" 3.25e1xyz")), 32.5f);
+    EXPECT_FLOAT_EQ(appStrToFloat(TVTEXT("-0.5")), -0.5f);
+    EXPECT_EQ(appStrToFloat(TVTEXT("1e300")), std::numeric_limits<float>::infinity());
+    EXPECT_EQ(appStrToFloat(TVTEXT("-1e300")), -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(appStrToFloat(TVTEXT("abc")), 0.0f);
     EXPECT_EQ(appStrToFloat(nullptr), 0.0f);
 }
 
@@ -59,38 +60,38 @@ TEST(StrToFloat, TheLargestFloatSurvivesARoundTripThroughText)
         float Expected;
     };
     const FCase Cases[] = {
-        {u"3.40282347e38", Max},
-        {u"3.4028235e38", Max},
-        {u"-3.4028235e38", -Max},
-        {u"3.4028235677973362e38", Max},                       // the double just below the tie
-        {u"3.4028235677973366e38", std::numeric_limits<float>::infinity()},     // the tie itself
-        {u"3.5e38", std::numeric_limits<float>::infinity()},
-        {u"-3.5e38", -std::numeric_limits<float>::infinity()},
+        {TVTEXT("3.40282347e38"), Max},
+        {TVTEXT("3.4028235e38"), Max},
+        {TVTEXT("-3.4028235e38"), -Max},
+        {TVTEXT("3.4028235677973362e38"), Max},                       // the double just below the tie
+        {TVTEXT("3.4028235677973366e38"), std::numeric_limits<float>::infinity()},     // the tie itself
+        {TVTEXT("3.5e38"), std::numeric_limits<float>::infinity()},
+        {TVTEXT("-3.5e38"), -std::numeric_limits<float>::infinity()},
     };
     for (const FCase& C : Cases)
-        EXPECT_EQ(appStrToFloat(C.Text), C.Expected) << std::u16string(C.Text).size();
+        EXPECT_EQ(appStrToFloat(C.Text), C.Expected) << WideText(C.Text).size();
     FString Text;
-    Text.Format(u"%.9g", double(Max));
+    Text.Format(TVTEXT("%.9g"), double(Max));
     EXPECT_EQ(appStrToFloat(Text), Max);
 }
 
 TEST(Trim, LeftMovesThePointerAndRightNeverRemovesTheFirstCharacter)
 {
-    char16_t Text[] = u" \t a b \t";
+    Tolvane::tvWChar Text[] = TVTEXT(" \t a b \t");
     tvWChar* P = Text;
     appStrTrimLeft(P);
-    EXPECT_EQ(std::u16string(P), u"a b \t");
+    EXPECT_EQ(WideText(P), TVTEXT("a b \t"));
     appStrTrimRight(P);
-    EXPECT_EQ(std::u16string(P), u"a b");
-    EXPECT_EQ(std::u16string(Text), u" \t a b") << "the left trim changed nothing";
+    EXPECT_EQ(WideText(P), TVTEXT("a b"));
+    EXPECT_EQ(WideText(Text), TVTEXT(" \t a b")) << "the left trim changed nothing";
 
-    char16_t Blanks[] = u"   ";
+    Tolvane::tvWChar Blanks[] = TVTEXT("   ");
     appStrTrimRight(Blanks);
-    EXPECT_EQ(std::u16string(Blanks), u" ");
-    char16_t One[] = u"\t";
+    EXPECT_EQ(WideText(Blanks), TVTEXT(" "));
+    Tolvane::tvWChar One[] = TVTEXT("\t");
     appStrTrimRight(One);
-    EXPECT_EQ(std::u16string(One), u"\t");
-    char16_t Empty[] = u"";
+    EXPECT_EQ(WideText(One), TVTEXT("\t"));
+    Tolvane::tvWChar Empty[] = TVTEXT("");
     tvWChar* E = Empty;
     appStrTrimLeft(E);
     appStrTrimRight(E);
@@ -100,30 +101,30 @@ TEST(Trim, LeftMovesThePointerAndRightNeverRemovesTheFirstCharacter)
 TEST(StrSaveToStream, WritesTheStoredFormOfAString)
 {
     FByteSink Sink;
-    appStrSaveToStream(Sink, u"ab", -1);
+    appStrSaveToStream(Sink, TVTEXT("ab"), -1);
     EXPECT_EQ(Sink.Bytes, (std::vector<unsigned char>{2, 0, 0, 0, 0x61, 0, 0x62, 0}));
     Sink.Bytes.clear();
-    appStrSaveToStream(Sink, u"a\0b", 3);  // an explicit count carries embedded zeros
+    appStrSaveToStream(Sink, TVTEXT("a\0b"), 3);  // an explicit count carries embedded zeros
     EXPECT_EQ(Sink.Bytes, (std::vector<unsigned char>{3, 0, 0, 0, 0x61, 0, 0, 0, 0x62, 0}));
     Sink.Bytes.clear();
-    appStrSaveToStream(appStrSaveToStream(Sink, u"", -1), nullptr, 5);
+    appStrSaveToStream(appStrSaveToStream(Sink, TVTEXT(""), -1), nullptr, 5);
     EXPECT_EQ(Sink.Bytes, (std::vector<unsigned char>(8, 0)));
 }
 
 TEST(FExt, FindsTheExtensionAfterTheLastSlash)
 {
     struct Case {
-        const char16_t* Path;
+        const Tolvane::tvWChar* Path;
         std::size_t Offset;  // where the result points
     };
     const Case Cases[] = {
-        {u"C:dir/name.old.txt", 15}, {u"dir/name", 4},  {u"dir/", 4},       {u"name.txt", 5},
-        {u"a.b/c", 4},               {u"a\\b.c", 4},    {u"x:y:z.q", 6},    {u"", 0},
-        {u"a/.rc", 3},
+        {TVTEXT("C:dir/name.old.txt"), 15}, {TVTEXT("dir/name"), 4},  {TVTEXT("dir/"), 4},       {TVTEXT("name.txt"), 5},
+        {TVTEXT("a.b/c"), 4},               {TVTEXT("a\\b.c"), 4},    {TVTEXT("x:y:z.q"), 6},    {TVTEXT(""), 0},
+        {TVTEXT("a/.rc"), 3},
     };
     for (const Case& C : Cases)
         EXPECT_EQ(appFExt(C.Path), C.Path + C.Offset)
-            << std::string(C.Path, C.Path + std::char_traits<char16_t>::length(C.Path));
+            << std::string(C.Path, C.Path + std::char_traits<Tolvane::tvWChar>::length(C.Path));
     EXPECT_EQ(appFExt(nullptr), nullptr);
 }
 

@@ -5,16 +5,17 @@
 
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 namespace TestSupport {
 struct FCollectingLogHook final : Tolvane::FLogHook {
-    std::vector<std::u16string> Lines;
+    std::vector<WideText> Lines;
     void Log(const Tolvane::tvWChar* Category, const Tolvane::tvWChar* Format, va_list Args) override
     {
         Tolvane::FString Line;
-        Line.FormatV(Format ? Format : u"", Args);
-        Lines.push_back(std::u16string(Category ? Category : u"") + u": " +
-                        std::u16string(static_cast<const Tolvane::tvWChar*>(Line), Line.GetLength()));
+        Line.FormatV(Format ? Format : TVTEXT(""), Args);
+        Lines.push_back(WideText(Category ? Category : TVTEXT("")) + TVTEXT(": ") +
+                        WideText(static_cast<const Tolvane::tvWChar*>(Line), Line.GetLength()));
     }
 };
 } // namespace TestSupport

@@ -5,6 +5,14 @@
 
 #include <tvCore/core/tvTypes.h>
 
+#include <filesystem>
 #include <string>
 
-using WideText = std::basic_string<tvWChar>;
+using WideText = std::basic_string<Tolvane::tvWChar>;
+
+// A system path as library text (UTF-16 code units on every platform).
+inline WideText PathText(const std::filesystem::path& Path)
+{
+    const std::u16string Units = Path.u16string();
+    return WideText(Units.begin(), Units.end());
+}

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -15,28 +16,28 @@ TEST(CommandLine, SplitsByTheWindowsRules)
         std::vector<std::string> Arguments;
     };
     const FCase Cases[] = {
-        {u"", {}},
-        {u"   \t ", {}},
-        {u"prog a b", {"prog", "a", "b"}},
-        {u"  prog\ta  \t b  ", {"prog", "a", "b"}},
+        {TVTEXT(""), {}},
+        {TVTEXT("   \t "), {}},
+        {TVTEXT("prog a b"), {"prog", "a", "b"}},
+        {TVTEXT("  prog\ta  \t b  "), {"prog", "a", "b"}},
         // The program's name: quotes only group, backslashes stay.
-        {u"\"C:\\Program Files\\x.exe\" arg", {"C:\\Program Files\\x.exe", "arg"}},
-        {u"C:\\dir\\\"x\" y", {"C:\\dir\\x", "y"}},
+        {TVTEXT("\"C:\\Program Files\\x.exe\" arg"), {"C:\\Program Files\\x.exe", "arg"}},
+        {TVTEXT("C:\\dir\\\"x\" y"), {"C:\\dir\\x", "y"}},
         // Later arguments: quotes group anywhere, "" is an empty argument.
-        {u"p \"a b\" c", {"p", "a b", "c"}},
-        {u"p a\"b c\"d", {"p", "ab cd"}},
-        {u"p \"\" x", {"p", "", "x"}},
-        {u"p \"unterminated text", {"p", "unterminated text"}},
+        {TVTEXT("p \"a b\" c"), {"p", "a b", "c"}},
+        {TVTEXT("p a\"b c\"d"), {"p", "ab cd"}},
+        {TVTEXT("p \"\" x"), {"p", "", "x"}},
+        {TVTEXT("p \"unterminated text"), {"p", "unterminated text"}},
         // Backslashes: literal unless before a quote; 2n give n and the quote groups, 2n+1
         // give n and a literal quote.
-        {u"p a\\b \\\\c", {"p", "a\\b", "\\\\c"}},
-        {u"p a\\\"b", {"p", "a\"b"}},
-        {u"p \"a\\\\\" b", {"p", "a\\", "b"}},
-        {u"p a\\\\\\\"b", {"p", "a\\\"b"}},
+        {TVTEXT("p a\\b \\\\c"), {"p", "a\\b", "\\\\c"}},
+        {TVTEXT("p a\\\"b"), {"p", "a\"b"}},
+        {TVTEXT("p \"a\\\\\" b"), {"p", "a\\", "b"}},
+        {TVTEXT("p a\\\\\\\"b"), {"p", "a\\\"b"}},
         // Inside quotes, "" is a literal quote and the quoted part goes on.
-        {u"p \"a\"\"b c\"", {"p", "a\"b c"}},
+        {TVTEXT("p \"a\"\"b c\""), {"p", "a\"b c"}},
         // UTF-16 becomes UTF-8, a surrogate pair one character.
-        {u"p \u00e9 \U0001F600", {"p", "\xC3\xA9", "\xF0\x9F\x98\x80"}},
+        {TVTEXT("p \u00e9 \U0001F600"), {"p", "\xC3\xA9", "\xF0\x9F\x98\x80"}},
     };
     for (const FCase& Case : Cases) {
         const Platform::FCommandLineArguments Split(Case.Line);
@@ -44,7 +45,7 @@ TEST(CommandLine, SplitsByTheWindowsRules)
         std::vector<std::string> Got;
         for (int i = 0; i < Split.Count(); ++i)
             Got.emplace_back(Split.Argv()[i]);
-        EXPECT_EQ(Got, Case.Arguments) << std::u16string(Case.Line).size() << " units";
+        EXPECT_EQ(Got, Case.Arguments) << WideText(Case.Line).size() << " units";
         EXPECT_EQ(Split.Argv()[Split.Count()], nullptr);
     }
     EXPECT_FALSE(Platform::FCommandLineArguments(nullptr).Ok());

@@ -4,18 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using namespace ProcessTest;
 
 namespace {
 
-std::u16string LockName(const char* What)
+WideText LockName(const char* What)
 {
     return Utf16("tvCoreTest." + std::to_string(getpid()) + "." + What);
 }
 
-void RemoveLockFile(const std::u16string& Name)
+void RemoveLockFile(const WideText& Name)
 {
     const std::string Narrow(Name.begin(), Name.end());
     for (const char* Folder : {"/dev/shm/", "/tmp/"})
@@ -27,10 +28,10 @@ void RemoveLockFile(const std::u16string& Name)
 TEST(CrossProcessLock, TwoProcessesWithOneNameExcludeEachOther)
 {
     FTempFolder Folder;
-    const std::u16string Name = LockName("Count");
+    const WideText Name = LockName("Count");
     const std::string Counter = Folder / "counter";
     constexpr int Rounds = 300;
-    const std::u16string Arguments = Utf16("count " + std::string(Name.begin(), Name.end()) + " " + Counter + " " +
+    const WideText Arguments = Utf16("count " + std::string(Name.begin(), Name.end()) + " " + Counter + " " +
                                            (Folder / "inside") + " " + std::to_string(Rounds));
     void* Helpers[2];
     {
@@ -53,7 +54,7 @@ TEST(CrossProcessLock, TwoProcessesWithOneNameExcludeEachOther)
 TEST(CrossProcessLock, HolderKilledWhileHoldingDoesNotBlockTheNextOne)
 {
     FTempFolder Folder;
-    const std::u16string Name = LockName("Killed");
+    const WideText Name = LockName("Killed");
     const std::string Fifo = MakeFifo(Folder, "held");
     ASSERT_FALSE(Fifo.empty());
     void* Holder = CProcessMgr::CreateProc(Utf16(HelperPath()).c_str(),

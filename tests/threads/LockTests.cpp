@@ -14,6 +14,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -60,7 +61,7 @@ int CountUnderLock(FTake TakeA, FGive GiveA, FTake TakeB, FGive GiveB)
 class FLockName {
 public:
     explicit FLockName(const char* What)
-        : Name(u"tvCoreTest." + Utf16(std::to_string(getpid())) + u"." + Utf16(What))
+        : Name(TVTEXT("tvCoreTest.") + Utf16(std::to_string(getpid())) + TVTEXT(".") + Utf16(What))
     {
     }
     ~FLockName()
@@ -70,10 +71,10 @@ public:
     }
     const tvWChar* Get() const { return Name.c_str(); }
     std::string Narrow() const { return std::string(Name.begin(), Name.end()); }
-    static std::u16string Utf16(const std::string& Text) { return std::u16string(Text.begin(), Text.end()); }
+    static WideText Utf16(const std::string& Text) { return WideText(Text.begin(), Text.end()); }
 
 private:
-    std::u16string Name;
+    WideText Name;
 };
 
 } // namespace
@@ -260,11 +261,11 @@ TEST(ProcessLock, DistinctNamesAreDistinctLocks)
 {
     // Pairs that a careless mapping to file names would merge: an escaped separator against
     // its escape, and long names that differ only past the readable beginning.
-    const std::u16string Long(300, u'n');
-    const std::pair<std::u16string, std::u16string> Pairs[] = {
-        {u"tvCoreTest.a/b", u"tvCoreTest.a%2Fb"},
-        {u"tvCoreTest." + Long + u"1", u"tvCoreTest." + Long + u"2"},
-        {u"tvCoreTest.Case", u"tvCoreTest.case"},
+    const WideText Long(300, TVTEXT('n'));
+    const std::pair<WideText, WideText> Pairs[] = {
+        {TVTEXT("tvCoreTest.a/b"), TVTEXT("tvCoreTest.a%2Fb")},
+        {TVTEXT("tvCoreTest.") + Long + TVTEXT("1"), TVTEXT("tvCoreTest.") + Long + TVTEXT("2")},
+        {TVTEXT("tvCoreTest.Case"), TVTEXT("tvCoreTest.case")},
     };
     for (const auto& Pair : Pairs) {
         FProcessLock Held(Pair.first.c_str());
@@ -282,9 +283,9 @@ TEST(ProcessLock, DistinctNamesAreDistinctLocks)
 
 TEST(ProcessLock, OddNamesStillGiveAWorkingLock)
 {
-    const std::u16string Long(5000, u'x');
-    const tvWChar* Names[] = {nullptr, u"", u"tvCoreTest.%", u"tvCoreTest.with space", u"tvCoreTest.\u540d\u524d",
-                              u"tvCoreTest.\xD800", Long.c_str()};
+    const WideText Long(5000, TVTEXT('x'));
+    const tvWChar* Names[] = {nullptr, TVTEXT(""), TVTEXT("tvCoreTest.%"), TVTEXT("tvCoreTest.with space"), TVTEXT("tvCoreTest.\u540d\u524d"),
+                              TVTEXT("tvCoreTest.\xD800"), Long.c_str()};
     for (const tvWChar* Name : Names) {
         FProcessLock Lock(Name);
         Lock.Lock();

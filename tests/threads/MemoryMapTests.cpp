@@ -9,13 +9,14 @@
 
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using namespace ProcessTest;
 
 namespace {
 
-std::u16string MapName(const char* Base)
+WideText MapName(const char* Base)
 {
     return Utf16(std::string("tvCoreTestMap.") + Base + "." + std::to_string(getpid()));
 }
@@ -30,7 +31,7 @@ TArray<unsigned char> Array(const std::string& Text)
     return Out;
 }
 
-void* StartWriter(const std::u16string& Name, int Size, const std::string& Text, const std::string& Fifo)
+void* StartWriter(const WideText& Name, int Size, const std::string& Text, const std::string& Fifo)
 {
     return CProcessMgr::CreateProc(Utf16(HelperPath()).c_str(),
                                    Utf16("mapwrite " + std::string(Name.begin(), Name.end()) + " " +
@@ -43,13 +44,13 @@ void* StartWriter(const std::u16string& Name, int Size, const std::string& Text,
 TEST(MemoryMap, PoolFindsByNameIgnoringCase)
 {
     FMemMapPool Pool;
-    const std::u16string Name = MapName("Pool");
+    const WideText Name = MapName("Pool");
     FMemoryMap* First = Pool.Get(FString(Name.c_str()), 16);
     ASSERT_NE(First, nullptr);
     ASSERT_NE(First->GetData(), nullptr);
-    std::u16string Upper = Name;
-    for (char16_t& C : Upper)
-        C = (C >= u'a' && C <= u'z') ? char16_t(C - 32) : C;
+    WideText Upper = Name;
+    for (Tolvane::tvWChar& C : Upper)
+        C = (C >= TVTEXT('a') && C <= TVTEXT('z')) ? Tolvane::tvWChar(C - 32) : C;
     EXPECT_EQ(Pool.Get(FString(Upper.c_str()), 64), First);  // the second size is ignored
     EXPECT_EQ(First->GetSize(), 16u);
     EXPECT_EQ(Pool.Find(FString(Upper.c_str())), First);
@@ -91,7 +92,7 @@ TEST(MemoryMap, FailedOpenReadsAndWritesNothing)
 TEST(MemoryMap, SharedWithAnotherProcessAndGoneWithItsLastUser)
 {
     FTempFolder Folder;
-    const std::u16string Name = MapName("Shared");
+    const WideText Name = MapName("Shared");
     const std::string Fifo = MakeFifo(Folder, "written");
     ASSERT_FALSE(Fifo.empty());
     void* Writer = StartWriter(Name, 64, "hello", Fifo);
@@ -123,7 +124,7 @@ TEST(MemoryMap, SharedWithAnotherProcessAndGoneWithItsLastUser)
 TEST(MemoryMap, BlockOfAKilledRunDoesNotOutliveIt)
 {
     FTempFolder Folder;
-    const std::u16string Name = MapName("Crashed");
+    const WideText Name = MapName("Crashed");
     const std::string Fifo = MakeFifo(Folder, "written");
     void* Writer = StartWriter(Name, 100, "stale", Fifo);
     ASSERT_NE(Writer, nullptr);
@@ -141,11 +142,11 @@ TEST(MemoryMap, BlockOfAKilledRunDoesNotOutliveIt)
 TEST(MemoryMap, LockHolderKilledDoesNotBlockTheNextRead)
 {
     FTempFolder Folder;
-    const std::u16string Name = MapName("Locked");
+    const WideText Name = MapName("Locked");
     FMemoryMap Map(Name.c_str(), 16);
     ASSERT_NE(Map.GetData(), nullptr);
     const std::string Fifo = MakeFifo(Folder, "held");
-    const std::u16string LockName = Name + u"_lock";
+    const WideText LockName = Name + TVTEXT("_lock");
     void* Holder = CProcessMgr::CreateProc(Utf16(HelperPath()).c_str(),
                                            Utf16("hold " + std::string(LockName.begin(), LockName.end()) + " " + Fifo).c_str());
     ASSERT_NE(Holder, nullptr);

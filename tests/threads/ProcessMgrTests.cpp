@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 using namespace ProcessTest;
@@ -41,7 +42,7 @@ public:
         Wide::FormatV(Line, GLogBufferUnits, Format, Args);
         Lines.emplace_back(Line);
     }
-    std::vector<std::u16string> Lines;
+    std::vector<WideText> Lines;
 
 private:
     FLog Device;
@@ -57,7 +58,7 @@ TEST(ProcessMgr, StartedProcessIsFoundByItsExactNameAndEndedByKillProcess)
     std::filesystem::copy_file(HelperPath(), Folder / Name);
     const int DescriptorsBefore = OpenDescriptors();
 
-    void* Started = CProcessMgr::CreateProc(Utf16(Folder / Name).c_str(), u"sleep 600000");
+    void* Started = CProcessMgr::CreateProc(Utf16(Folder / Name).c_str(), TVTEXT("sleep 600000"));
     ASSERT_NE(Started, nullptr);
     int Id = -7;
     {
@@ -68,7 +69,7 @@ TEST(ProcessMgr, StartedProcessIsFoundByItsExactNameAndEndedByKillProcess)
         // The match's name, then its three lines, end the log.
         ASSERT_GE(Log.Lines.size(), 4u);
         EXPECT_EQ(Log.Lines[Log.Lines.size() - 4], Utf16(Name));
-        EXPECT_EQ(Log.Lines[Log.Lines.size() - 3], u"Find deamon!!!");
+        EXPECT_EQ(Log.Lines[Log.Lines.size() - 3], TVTEXT("Find deamon!!!"));
     }
 
     std::string Upper = Name;
@@ -86,22 +87,22 @@ TEST(ProcessMgr, StartedProcessIsFoundByItsExactNameAndEndedByKillProcess)
 
 TEST(ProcessMgr, CreateProcRefusesMissingProgramsAndCommandLinesBeyondItsBuffer)
 {
-    for (const tvWChar* Missing : {u"/no/such/program", u"tvCoreNoSuchProgram", u"", static_cast<const tvWChar*>(nullptr)})
-        EXPECT_EQ(CProcessMgr::CreateProc(Missing, u"x"), nullptr);
+    for (const tvWChar* Missing : {TVTEXT("/no/such/program"), TVTEXT("tvCoreNoSuchProgram"), TVTEXT(""), static_cast<const tvWChar*>(nullptr)})
+        EXPECT_EQ(CProcessMgr::CreateProc(Missing, TVTEXT("x")), nullptr);
 
     // "program arguments" with its terminator fills the 1024 units exactly, or one more.
-    const std::u16string Program = Utf16(HelperPath());
-    const std::u16string Fits = u"sleep 0 " + std::u16string(1023 - Program.size() - 1 - 8, u'x');
+    const WideText Program = Utf16(HelperPath());
+    const WideText Fits = TVTEXT("sleep 0 ") + WideText(1023 - Program.size() - 1 - 8, TVTEXT('x'));
     void* Started = CProcessMgr::CreateProc(Program.c_str(), Fits.c_str());
     ASSERT_NE(Started, nullptr);
     EXPECT_EQ(WaitForExit(Started), 0);
-    EXPECT_EQ(CProcessMgr::CreateProc(Program.c_str(), (Fits + u"x").c_str()), nullptr) << "refused, never cut";
+    EXPECT_EQ(CProcessMgr::CreateProc(Program.c_str(), (Fits + TVTEXT("x")).c_str()), nullptr) << "refused, never cut";
 }
 
 TEST(ProcessMgr, CreateProcFindsABareNameInTheCallersOwnFolder)
 {
     // The helper is built next to this test program, and is on no PATH.
-    void* Started = CProcessMgr::CreateProc(u"tvCoreTestHelper", u"sleep 0");
+    void* Started = CProcessMgr::CreateProc(TVTEXT("tvCoreTestHelper"), TVTEXT("sleep 0"));
     ASSERT_NE(Started, nullptr);
     EXPECT_EQ(WaitForExit(Started), 0);
 }
@@ -110,7 +111,7 @@ TEST(ProcessMgr, CreateProcessWPassesItsCommandLineAsTheWholeArgumentVector)
 {
     FTempFolder Folder;
     const std::string Fifo = MakeFifo(Folder, "report");
-    const std::u16string Line = Utf16("self report " + Fifo + " \"a b\" c\\\"d");
+    const WideText Line = Utf16("self report " + Fifo + " \"a b\" c\\\"d");
     ASSERT_TRUE(CProcessMgr::CreateProcessW(Utf16(HelperPath()).c_str(), Line.c_str()));
     EXPECT_EQ(ReadFifo(Fifo), "self|report|" + Fifo + "|a b|c\"d");
 }
@@ -122,21 +123,21 @@ TEST(ProcessMgr, CreateProcessWWithoutCommandLineStartsWithAnEmptyOne)
     setenv("TVCORE_HELPER_FIFO", Fifo.c_str(), 1);  // the caller's environment is passed on
     ASSERT_TRUE(CProcessMgr::CreateProcessW(Utf16(HelperPath()).c_str(), nullptr));
     EXPECT_EQ(ReadFifo(Fifo), HelperPath()) << "only the program's own name as argument zero";
-    ASSERT_TRUE(CProcessMgr::CreateProcessW(Utf16(HelperPath()).c_str(), u""));
+    ASSERT_TRUE(CProcessMgr::CreateProcessW(Utf16(HelperPath()).c_str(), TVTEXT("")));
     EXPECT_EQ(ReadFifo(Fifo), HelperPath());
     unsetenv("TVCORE_HELPER_FIFO");
 }
 
 TEST(ProcessMgr, CreateProcessWRefusesMissingApplicationsAndCommandLinesBeyondItsBuffer)
 {
-    EXPECT_FALSE(CProcessMgr::CreateProcessW(u"/no/such/program", u"x"));
+    EXPECT_FALSE(CProcessMgr::CreateProcessW(TVTEXT("/no/such/program"), TVTEXT("x")));
     EXPECT_FALSE(CProcessMgr::CreateProcessW(nullptr, nullptr));
 
     FTempFolder Folder;
     const std::string Fifo = MakeFifo(Folder, "long");
     const std::string Start = "self report " + Fifo + " ";
-    const std::u16string Fits = Utf16(Start + std::string(259 - Start.size(), 'y'));  // 259 units and the terminator
+    const WideText Fits = Utf16(Start + std::string(259 - Start.size(), 'y'));  // 259 units and the terminator
     ASSERT_TRUE(CProcessMgr::CreateProcessW(Utf16(HelperPath()).c_str(), Fits.c_str()));
     EXPECT_EQ(ReadFifo(Fifo).size(), 259u);
-    EXPECT_FALSE(CProcessMgr::CreateProcessW(Utf16(HelperPath()).c_str(), (Fits + u"y").c_str())) << "refused, never cut";
+    EXPECT_FALSE(CProcessMgr::CreateProcessW(Utf16(HelperPath()).c_str(), (Fits + TVTEXT("y")).c_str())) << "refused, never cut";
 }

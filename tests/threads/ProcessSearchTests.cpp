@@ -6,6 +6,7 @@
 
 #include <string>
 #include <vector>
+#include "support/WideText.h"
 
 using namespace Tolvane;
 
@@ -18,7 +19,7 @@ struct FListed {
 
 // The fake system: a list of processes, error codes that count up, and the logged lines.
 std::vector<FListed> GListed;
-std::vector<std::u16string> GLines;
+std::vector<WideText> GLines;
 bool GListReadable = true;
 int GNextError = 0;
 
@@ -51,7 +52,7 @@ class ProcessSearch : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        GListed = {{u"init", 1}, {u"50%d done", 17}, {u"Game.exe", 30}, {u"game.exe", 31}, {u"game.exe", 32}};
+        GListed = {{TVTEXT("init"), 1}, {TVTEXT("50%d done"), 17}, {TVTEXT("Game.exe"), 30}, {TVTEXT("game.exe"), 31}, {TVTEXT("game.exe"), 32}};
         GLines.clear();
         GListReadable = true;
         GNextError = 5;
@@ -63,16 +64,16 @@ protected:
 TEST_F(ProcessSearch, FirstExactMatchIsOpenedAfterOneLinePerProcessAndThreeForTheMatch)
 {
     int Id = -7;
-    EXPECT_EQ(SearchProcess(u"game.exe", Id, GFake), OpenListed(31));
+    EXPECT_EQ(SearchProcess(TVTEXT("game.exe"), Id, GFake), OpenListed(31));
     EXPECT_EQ(Id, 31);
-    const std::vector<std::u16string> Expected = {u"init", u"50%d done", u"Game.exe", u"game.exe",
-                                                  u"Find deamon!!!", u"5", u"6"};
+    const std::vector<WideText> Expected = {TVTEXT("init"), TVTEXT("50%d done"), TVTEXT("Game.exe"), TVTEXT("game.exe"),
+                                                  TVTEXT("Find deamon!!!"), TVTEXT("5"), TVTEXT("6")};
     EXPECT_EQ(GLines, Expected);  // names logged as text, never as formats
 }
 
 TEST_F(ProcessSearch, NamesThatDifferInCaseOrLengthAreNotFound)
 {
-    for (const tvWChar* Wanted : {u"GAME.EXE", u"game", u"game.exe ", u""}) {
+    for (const tvWChar* Wanted : {TVTEXT("GAME.EXE"), TVTEXT("game"), TVTEXT("game.exe "), TVTEXT("")}) {
         GLines.clear();
         int Id = -7;
         EXPECT_EQ(SearchProcess(Wanted, Id, GFake), nullptr);
@@ -85,7 +86,7 @@ TEST_F(ProcessSearch, UnreadableListOrNoNameFindsNothing)
 {
     int Id = -7;
     GListReadable = false;
-    EXPECT_EQ(SearchProcess(u"init", Id, GFake), nullptr);
+    EXPECT_EQ(SearchProcess(TVTEXT("init"), Id, GFake), nullptr);
     GListReadable = true;
     EXPECT_EQ(SearchProcess(nullptr, Id, GFake), nullptr);
     EXPECT_EQ(Id, -7);

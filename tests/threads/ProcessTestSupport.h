@@ -12,10 +12,11 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include "support/WideText.h"
 
 namespace ProcessTest {
 
-inline std::u16string Utf16(const std::string& Ascii) { return std::u16string(Ascii.begin(), Ascii.end()); }
+inline WideText Utf16(const std::string& Ascii) { return WideText(Ascii.begin(), Ascii.end()); }
 
 inline const char* HelperPath() { return TVCORE_TEST_HELPER; }
 
