@@ -98,5 +98,7 @@ int main()
     DemoNet();
     DemoHost();
     std::printf("%s\n", GFailures == 0 ? "demo: all checks held" : "demo: some checks FAILED");
+    std::printf("Packages, IMG archives, INI, text and .lin files are made and looked into with the command-line\n"
+                "tool build/gcc/tvtool/tvtool: README.md, section \"Command-line tool\", or 'tvtool --help'.\n");
     return GFailures == 0 ? 0 : 1;
 }

@@ -102,9 +102,19 @@ int FImgFileSystem::Initialize()
     if (FString(Value).CompareNoCase(TVTEXT("error")) == 0)
         return 0;
     const tvWChar* Name = Value[0] == u'\\' ? Value + 1 : Value;
-    if (!Loader.Initialize(FString(GetDataRootDir()) + Name))
+    if (!LoadArchive(FString(GetDataRootDir()) + Name))
         return 0;
+    if (!InitializeAsyncThread())
+        return 0;
+    appProfileStart(1024);
+    appProfileOpen(TVTEXT(".\\game.profile"));
+    return 1;
+}
 
+int FImgFileSystem::LoadArchive(const FString& Path)
+{
+    if (!Loader.Initialize(Path))
+        return 0;
     FImgDirectory Directory;
     if (!LoadImgDirectory(Loader, Directory, nullptr))
         return 0;
@@ -117,13 +127,15 @@ int FImgFileSystem::Initialize()
     LookupMask = Directory.LookupMask;
     LookupPaths = Directory.LookupPaths;
     ItemCount = Directory.Count;
-
     PrefixLength = ComputePrefixLength(GetDataRootDir());
-    if (!InitializeAsyncThread())
-        return 0;
-    appProfileStart(1024);
-    appProfileOpen(TVTEXT(".\\game.profile"));
     return 1;
+}
+
+int FImgFileSystem::OpenArchive(const tvWChar* ArchivePath)
+{
+    if (Items || !ArchivePath)
+        return 0;
+    return LoadArchive(FString(ArchivePath));
 }
 
 int FImgFileSystem::InitializeAsyncThread()

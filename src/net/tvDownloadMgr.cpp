@@ -120,6 +120,7 @@ int CDownLoadMgr::Start(const char* InUrl, const char* LocalPath, bool Async)
         Password[0] = 0;
         ResumeSize = 0;
         TotalBytes = 0.0;
+        LiveTotal = LiveReceived = 0.0;
         DoneBytes = 0.0;
         Cancelled.store(false);
         PauseRequested.store(false);
@@ -184,6 +185,8 @@ int CDownLoadMgr::Progress(double Total, double Received)
         return -1;
     const double Now = appGetHightSystemTime();
     FScopedLock Guard(&StateLock);
+    LiveTotal = Total;
+    LiveReceived = Received;
     double Mark = GLastSampleTime.load();
     if (Mark < 0.0) {
         Mark = Now;
@@ -204,6 +207,13 @@ int CDownLoadMgr::Progress(double Total, double Received)
         GLastSampleTime.store(Now);
     }
     return 0;
+}
+
+void CDownLoadMgr::GetLiveCounts(double& Total, double& Received)
+{
+    FScopedLock Guard(&StateLock);
+    Total = LiveTotal > 0.0 ? LiveTotal + static_cast<double>(ResumeSize) : 0.0;
+    Received = LiveReceived + static_cast<double>(ResumeSize);
 }
 
 void CDownLoadMgr::Tick(int)

@@ -44,10 +44,11 @@ public:
     // A member with a copy of Name; null when GMalloc refuses.
     static FPackageMember* NewMember(const char* Name, tvULong DirectoryOffset, tvULong FileNumber);
     static void FreeMember(FPackageMember* Member);
+    // The bucket that Name hashes to.
+    int BucketIndex(const char* Name) const;
 
 private:
     FPackageMemberTable() = default;
-    int BucketIndex(const char* Name) const;
 
     int BucketCount = 0;
     FPackageMember** Buckets = nullptr;

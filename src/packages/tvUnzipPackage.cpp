@@ -123,13 +123,17 @@ FZipFileReader* FUnzipPackage::CreateMemberReader(const tvWChar* MemberPath)
     if (!PackageMemberName(MemberPath, Narrow) || !Members || !ReadHandle->Zip)
         return nullptr;
     const FPackageMember* Member = Members->Find(Narrow);
-    if (!Member)
-        return nullptr;
+    return Member ? ReadMemberAt(*Member, nullptr) : nullptr;
+}
+
+FZipFileReader* FUnzipPackage::ReadMemberAt(const FPackageMember& Member, const char* Expected)
+{
     char Stored[PackageMemberNameCapacity];
     tvULong Size = 0;
-    if (!OpenZipMember(ReadHandle->Zip, *Member, Stored, Size))
+    if (!OpenZipMember(ReadHandle->Zip, Member, Stored, Size))
         return nullptr;
-    FZipFileReader* Reader = Size > 0 ? new FZipFileReader(Size) : nullptr;
+    const bool Named = !Expected || std::strncmp(Stored, Expected, sizeof(Stored)) == 0;
+    FZipFileReader* Reader = Named && Size > 0 ? new FZipFileReader(Size) : nullptr;
     if (!Reader || !Reader->GetCache()) {
         // An empty member has nothing to read; a refused allocation reads nothing either.
         ReadZipMember(ReadHandle->Zip, nullptr, 0);
@@ -142,6 +146,53 @@ FZipFileReader* FUnzipPackage::CreateMemberReader(const tvWChar* MemberPath)
         return nullptr;
     }
     return Reader;
+}
+
+bool FUnzipPackage::GetMembers(TArray<FPackageMemberInfo>& Out)
+{
+    Out.RemoveAll();
+    if (!Open())
+        return false;
+    if (!Members || !ReadHandle->Zip)
+        return true;
+    // Every bucket holds its members in directory order; the file numbers put the buckets'
+    // members back into one directory order.
+    int Count = 0;
+    for (int Bucket = 0; Bucket < Members->GetBucketCount(); ++Bucket)
+        for (const FPackageMember* Member = Members->GetBucket(Bucket); Member; Member = Member->Next)
+            ++Count;
+    TArray<const FPackageMember*> Order;
+    if (Order.AddZeroed(Count) < 0)
+        return false;
+    int At = 0;
+    for (int Bucket = 0; Bucket < Members->GetBucketCount(); ++Bucket)
+        for (const FPackageMember* Member = Members->GetBucket(Bucket); Member; Member = Member->Next)
+            Order[At++] = Member;
+    std::sort(&Order[0], &Order[0] + Count,
+              [](const FPackageMember* A, const FPackageMember* B) { return A->FileNumber < B->FileNumber; });
+    if (Out.AddZeroed(Count) < 0)
+        return false;
+    for (int Index = 0; Index < Count; ++Index) {
+        FPackageMemberInfo& Info = Out[Index];
+        if (!ReadZipMemberEntry(ReadHandle->Zip, *Order[Index], Info)) {
+            Out.RemoveAll();
+            return false;
+        }
+        Info.NameHash = PackageNameHash(Order[Index]->Name);
+        Info.Bucket = Members->BucketIndex(Order[Index]->Name);
+        Info.FoundByName = Members->Find(Order[Index]->Name) == Order[Index];
+    }
+    return true;
+}
+
+FZipFileReader* FUnzipPackage::CreateMemberReader(const FPackageMemberInfo& Wanted)
+{
+    if (!Open() || !Members || !ReadHandle->Zip)
+        return nullptr;
+    FPackageMember Position{};
+    Position.DirectoryOffset = Wanted.DirectoryOffset;
+    Position.FileNumber = Wanted.FileNumber;
+    return ReadMemberAt(Position, Wanted.Name);
 }
 
 } // namespace Tolvane

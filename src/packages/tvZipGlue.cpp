@@ -4,6 +4,7 @@
 
 #include "packages/tvZipGlue.h"
 #include "packages/tvPackageMembers.h"
+#include "tvCore/packages/tvPackage.h"
 #include "platform/tvPlatformClock.h"
 #include "platform/tvPlatformFiles.h"
 #include "platform/tvPlatformText.h"
@@ -117,6 +118,28 @@ bool OpenZipMember(void* Unzip, const FPackageMember& Member, char (&Name)[Packa
     if (unzOpenCurrentFile(Zip) != UNZ_OK)
         return false;
     Size = static_cast<tvULong>(Info.uncompressed_size);
+    return true;
+}
+
+bool ReadZipMemberEntry(void* Unzip, const FPackageMember& Member, FPackageMemberInfo& Info)
+{
+    unzFile Zip = static_cast<unzFile>(Unzip);
+    unz_file_pos Position;
+    Position.pos_in_zip_directory = Member.DirectoryOffset;
+    Position.num_of_file = Member.FileNumber;
+    if (unzGoToFilePos(Zip, &Position) != UNZ_OK)
+        return false;
+    unz_file_info Entry;
+    bool Overlong = false;
+    if (!CurrentMemberInfo(Zip, Entry, Info.Name, Overlong))
+        return false;
+    Info.Size = static_cast<tvULong>(Entry.uncompressed_size);
+    Info.CompressedSize = static_cast<tvULong>(Entry.compressed_size);
+    Info.Crc = static_cast<tvULong>(Entry.crc);
+    Info.DosTime = static_cast<tvULong>(Entry.dosDate);
+    Info.Method = static_cast<tvULong>(Entry.compression_method);
+    Info.DirectoryOffset = Member.DirectoryOffset;
+    Info.FileNumber = Member.FileNumber;
     return true;
 }
 

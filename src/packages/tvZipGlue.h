@@ -10,6 +10,7 @@ namespace Tolvane {
 
 class FPackageMemberTable;
 struct FPackageMember;
+struct FPackageMemberInfo;
 
 // Stored names are read through a buffer of this many bytes; a name that needs it all (no room
 // for the terminator) is never read.
@@ -25,6 +26,9 @@ FPackageMemberTable* ReadZipDirectory(void* Unzip, bool& Overlong);
 // reads, not encrypted, a size the compressed data can justify and an int can count) and opens
 // it. Name receives the stored name, Size the uncompressed size. False on any failure.
 bool OpenZipMember(void* Unzip, const FPackageMember& Member, char (&Name)[PackageMemberNameCapacity], tvULong& Size);
+// Positions the zip on Member and fills what its directory entry says into Info (name, sizes,
+// checksum, stamp, method); the table fields are left to the caller. False on any failure.
+bool ReadZipMemberEntry(void* Unzip, const FPackageMember& Member, FPackageMemberInfo& Info);
 // Reads the whole open member into Buffer (Size bytes) and closes it; false on a short read or
 // a checksum mismatch.
 bool ReadZipMember(void* Unzip, void* Buffer, tvULong Size);

@@ -91,6 +91,19 @@ FZipFileWriter* FZipPackage::CreateMemberWriter(const tvWChar* MemberPath)
     return OpenEntryWriter(Narrow, true);
 }
 
+bool FZipPackage::StoreEmptyMember(const tvWChar* MemberPath)
+{
+    if (!Open())
+        return false;
+    char Narrow[PackageMemberNameCapacity];
+    if (!PackageMemberName(MemberPath, Narrow))
+        return false;
+    if (CarriedOver)
+        while (CarriedOver->Remove(Narrow)) {
+        }
+    return OpenNewZipMember(WriteHandle, Narrow) && CloseNewZipMember(WriteHandle);
+}
+
 FZipFileWriter* FZipPackage::OpenEntryWriter(const char* EntryName, bool RemoveFromCarryOver)
 {
     FZipFileWriter* Writer = new FZipFileWriter;

@@ -16,6 +16,9 @@
 //       time-out)
 //   tvCoreTestHelper report <fifo> [arguments...]
 //       writes its whole argument vector (argument zero first), joined by '|', into the fifo
+//   tvCoreTestHelper linrecord <name> <file>...
+//       records into <name>.lin, through the linear file system, the whole loads of the files
+//       (a missing one records a failed open); exits 0
 //   tvCoreTestHelper            (no arguments at all)
 //       the same as report, into the fifo named by the environment variable TVCORE_HELPER_FIFO
 #include <tvCore/tvCore.h>
@@ -112,6 +115,26 @@ int CtrlC(const char* LogFile, const char* Fifo)
     return 0;
 }
 
+int LinRecord(int Count, char** Args)
+{
+    using namespace Tolvane;
+    if (!appInitCore())
+        return 1;
+    FFileManager* Saved = GFileManager;
+    GFileManager = appLinearFileSystemInit(LOADINGMODE_Save);
+    appLinearFileSystemStart(Wide(Args[0]).c_str());
+    for (int Index = 1; Index < Count; ++Index) {
+        TArray<unsigned char> Bytes;
+        appLoadFileToArray(Bytes, Wide(Args[Index]).c_str());
+    }
+    appLinearFileSystemEnd();
+    delete GFileManager;
+    delete appLinearFileSystemInit(LOADINGMODE_Off);
+    GFileManager = Saved;
+    appExitCore();
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     if (argc == 1)
@@ -142,6 +165,8 @@ int main(int argc, char** argv)
     }
     if (argc >= 4 && std::strcmp(argv[1], "ctrlc") == 0)
         return CtrlC(argv[2], argv[3]);
+    if (argc >= 3 && std::strcmp(argv[1], "linrecord") == 0)
+        return LinRecord(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "report") == 0)
         return Report(argv[2], argc, argv);
     return 2;

@@ -67,6 +67,18 @@ public:
     // cannot be created (the directory stays loaded).
     int Initialize() override;
 
+    // Loads the archive at ArchivePath as Initialize loads the configured one, for tools that
+    // look into an archive: no configuration file, no worker thread, no read profile. Lookups
+    // strip the prefix of the data root set before. 1 on success; 0 when an archive is loaded
+    // already, or when it cannot be opened or is malformed (nothing of it is kept then).
+    int OpenArchive(const tvWChar* ArchivePath);
+    // Item Index of the loaded directory (0, the root, to GetItemCount() - 1), or null.
+    const _diFileItem* GetItem(int Index) const { return Items && Index >= 0 && Index < ItemCount ? Items + Index : nullptr; }
+    // The first item of bucket (A, B) (0 to 63 each), or null for an empty bucket.
+    const _diFileItem* GetBucketHead(int A, int B) const
+    {
+        return HashTable && A >= 0 && A < GImgHashSide && B >= 0 && B < GImgHashSide ? HashTable[A * GImgHashSide + B] : nullptr;
+    }
     // The lock that guards the request queues.
     FAsyncLock* GetAsyncLock() { return &AsyncLock; }
     // Initialises the lock and creates the worker thread suspended; 1 when the thread exists.
@@ -98,6 +110,8 @@ public:
     static tvULong AsyncThreadProc(void* FileSystem);
 
 protected:
+    // Loads the directory of the archive at Path; 1, or 0 with nothing kept.
+    int LoadArchive(const FString& Path);
     // Frees the directory blocks.
     void ReleaseDirectory();
     // The lookup key of Path: Query + KeyStart, KeyLength bytes. False when Path is not found

@@ -125,6 +125,12 @@ public:
     // The progress function: called by the transfer with the byte counts of the current
     // transfer. Returns non-zero to abort (cancelled).
     int Progress(double Total, double Received);
+    // The byte counts of the running transfer as the transfer last reported them (every call,
+    // not every 10 seconds as the progress notices), the bytes that were on disk when the
+    // download started included; Total is 0 while the size is not known. For progress bars.
+    void GetLiveCounts(double& Total, double& Received);
+    double LiveTotal = 0.0;     // of the current transfer, under StateLock
+    double LiveReceived = 0.0;
 
 private:
     int Start(const char* InUrl, const char* LocalPath, bool Async);

@@ -12,6 +12,7 @@ namespace Tolvane {
 class FZipFileReader;
 class FZipFileWriter;
 class FPackageMemberTable;
+struct FPackageMember;
 struct FUnzipHandle;
 
 // How a writing package treats the package file it replaces; one library-wide value, read by
@@ -26,6 +27,23 @@ extern TVCORE_API int GZipWriteMode;
 // The package version written into every package's comment, and the version of a package
 // until its comment is read.
 constexpr tvULong PackageVersion = 41;
+
+// One member as the package's directory describes it, for tools that list, extract or check
+// packages. Members whose stored names need 256 bytes or more are never listed (no lookup can
+// reach them either).
+struct FPackageMemberInfo {
+    char Name[256];          // the stored name (ANSI code page), terminated
+    tvULong Size;            // uncompressed bytes
+    tvULong CompressedSize;  // bytes in the package
+    tvULong Crc;             // the checksum the directory records
+    tvULong DosTime;         // the stamp: MS-DOS date in the high 16 bits, time in the low 16
+    tvULong Method;          // 0 stored, 8 deflate; others are never read
+    std::int32_t NameHash;   // the member table's hash of the name
+    int Bucket;              // the name's bucket in the member table
+    bool FoundByName;        // a lookup by this name reaches this member (not one named alike)
+    tvULong DirectoryOffset; // where the entry sits in the directory (with FileNumber: the
+    tvULong FileNumber;      // member's position for CreateMemberReader)
+};
 
 class TVCORE_API FPackage : public FFundament {
 public:
@@ -73,10 +91,24 @@ public:
     // The whole member, decompressed, or null: no such member, an empty one, or one that does
     // not read back whole with its checksum.
     FZipFileReader* CreateMemberReader(const tvWChar* MemberPath);
+    // Every listed member, in directory order, into Out (emptied first). Opens the package;
+    // false when it does not open, when an entry cannot be read or memory is refused (Out
+    // then empty). A package without members gives true and nothing.
+    bool GetMembers(TArray<FPackageMemberInfo>& Out);
+    // The member at Member's directory position, read as CreateMemberReader(Name) reads it
+    // (whole, checksum confirmed); null on the same failures, or when the position no longer
+    // holds a member of that name. Reaches members that a lookup by name would not (a name
+    // held twice, letter case aside).
+    FZipFileReader* CreateMemberReader(const FPackageMemberInfo& Member);
 
 protected:
     FPackageMemberTable* Members;
     FUnzipHandle* ReadHandle;
+
+private:
+    // Opens the member at Member's position and reads it whole; with Expected, only when the
+    // stored name is that one.
+    FZipFileReader* ReadMemberAt(const FPackageMember& Member, const char* Expected);
 };
 
 class TVCORE_API FZipPackage : public FPackage {
@@ -96,6 +128,10 @@ public:
     // A writer for the member (either separator; '\' becomes '/'), or null when the package
     // does not open or the name needs 256 bytes or more in the ANSI code page.
     FZipFileWriter* CreateMemberWriter(const tvWChar* MemberPath);
+    // Stores an empty member of that name at once (a writer never stores one: it stores only
+    // what was written to it), taking the name out of the members to carry over as a writer
+    // does. False when the package does not open, the name does not fit, or the zip refuses.
+    bool StoreEmptyMember(const tvWChar* MemberPath);
     // A writer bound to this package's zip and carrying Name; with RemoveFromCarryOver the name
     // is taken out of the members to carry over. The caller deletes the writer, before the
     // package closes.

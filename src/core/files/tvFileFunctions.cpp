@@ -48,10 +48,12 @@ void appSafeCreateDirectory(const tvWChar* Path, bool StripFileName)
         std::size_t Cut = Length;
         while (Cut > 0 && !IsSeparator(Work[Cut - 1]))
             --Cut;
-        if (Cut > 0) {
-            Work[Cut] = 0;  // the separator stays
-            Length = Cut;
-        }
+        // A bare file name sits in the current directory: there is nothing to create (making
+        // a directory of the file's own name would only keep the file from being written).
+        if (Cut == 0)
+            return;
+        Work[Cut] = 0;  // the separator stays
+        Length = Cut;
     }
     for (std::size_t i = 1; i < Length; ++i) {
         if (!IsSeparator(Work[i]) || IsSeparator(Work[i - 1]) || Work[i - 1] == u':')

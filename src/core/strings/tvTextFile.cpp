@@ -228,4 +228,18 @@ int appSaveStringToFile(const FString& Text, const tvWChar* FileName)
     return File.Commit();
 }
 
+int appSaveBytesToFile(const void* Data, tvULong Size, const tvWChar* FileName)
+{
+    if (!GFileManager || !FileName || (!Data && Size > 0))
+        return 0;
+    FReplacingWriter File(GFileManager, FileName);
+    FFileWriter* Writer = File.GetWriter();
+    if (!Writer)
+        return 0;
+    // Serialize takes a mutable pointer; the writer only reads from it.
+    if (Size > 0)
+        Writer->Serialize(const_cast<void*>(Data), Size);
+    return File.Commit();
+}
+
 } // namespace Tolvane

@@ -23,5 +23,10 @@ TVCORE_API int appSaveStringToFile(const FString& Text, const tvWChar* FileName)
 // Reads a whole file into Bytes. 0, with Bytes unchanged, for a file that cannot be opened or
 // fully read, or when memory is refused.
 TVCORE_API int appLoadFileToArray(TArray<unsigned char>& Bytes, const tvWChar* FileName);
+// Writes Size bytes (none makes an empty file) as the whole file, through the global file
+// manager. On the machine's own files an existing file is replaced only by a complete new one.
+// 1 when the file holds every byte; 0 for a null name or data, a file that cannot be created
+// or a writer that loses bytes.
+TVCORE_API int appSaveBytesToFile(const void* Data, tvULong Size, const tvWChar* FileName);
 
 } // namespace Tolvane
