@@ -24,4 +24,53 @@ function(tvcore_configure_library target)
       target_link_options(${target} PRIVATE -Wl,--no-undefined)
     endif()
   endif()
+  if(WIN32)
+    # tvCore.dll with its import library libtvCore.dll.a; the exported interface is every
+    # TVCORE_API declaration (__declspec(dllexport)). The system libraries of the win32 layer:
+    # the multimedia timer (winmm).
+    set_target_properties(${target} PROPERTIES PREFIX "" IMPORT_PREFIX "lib" IMPORT_SUFFIX ".dll.a")
+    target_link_libraries(${target} PRIVATE winmm)
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+    if(TVCORE_BUILD_TESTS)
+      # A build with tests also exports the internals the white-box tests call (TVCORE_INTERNAL
+      # and the groups between TVCORE_INTERNAL_BEGIN/END): PE has no visibility to mark them
+      # with, so the test build exports every symbol of the library's own objects; the shipped
+      # build exports the interface alone. The library's global operator new/delete are never
+      # exported, so no program binds its allocations to the library's.
+      set(_tvcore_allocation_symbols)
+      foreach(size j y)
+        list(APPEND _tvcore_allocation_symbols _Znw${size} _Zna${size} _Znw${size}RKSt9nothrow_t _Zna${size}RKSt9nothrow_t
+             _ZdlPv${size} _ZdaPv${size})
+      endforeach()
+      list(APPEND _tvcore_allocation_symbols _ZdlPv _ZdaPv _ZdlPvRKSt9nothrow_t _ZdaPvRKSt9nothrow_t)
+      target_link_options(${target} PRIVATE -Wl,--export-all-symbols -Wl,--exclude-libs=ALL)
+      foreach(symbol ${_tvcore_allocation_symbols})
+        target_link_options(${target} PRIVATE -Wl,--exclude-symbols=${symbol})
+      endforeach()
+    endif()
+  endif()
+endfunction()
+
+# tvcore_copy_runtime(): on Windows, the DLLs a program of the build needs beside it in bin/:
+# the MinGW runtime (libstdc++, libgcc, winpthread stay dynamic) and the dependencies' DLLs.
+function(tvcore_copy_runtime)
+  if(NOT WIN32 OR NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    return()
+  endif()
+  set(_dlls)
+  foreach(name libstdc++-6.dll libgcc_s_dw2-1.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${name}
+                    OUTPUT_VARIABLE _path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(IS_ABSOLUTE "${_path}" AND EXISTS "${_path}")
+      list(APPEND _dlls "${_path}")
+    endif()
+  endforeach()
+  # winpthread lives in the cross root rather than the compiler's folder on Debian.
+  file(GLOB _more /usr/${TVCORE_MINGW_TRIPLET}/lib/libwinpthread-1.dll ${TVCORE_MINGW_DEPS}/bin/*.dll)
+  list(APPEND _dlls ${_more})
+  list(REMOVE_DUPLICATES _dlls)
+  file(MAKE_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  foreach(dll ${_dlls})
+    file(COPY ${dll} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  endforeach()
 endfunction()

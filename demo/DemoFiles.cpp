@@ -22,13 +22,13 @@ void SerializeRecord(FArchive& Ar, int& Version, FString& Name, float& Scale)
 void DemoFiles()
 {
     std::printf("Archives and native files\n");
-    std::string Root = (std::filesystem::temp_directory_path() / "tvCoreDemo-XXXXXX").string();
-    if (!mkdtemp(Root.data())) {
+    const std::string Root = DemoMakeTempFolder("tvCoreDemo").string();
+    if (Root.empty()) {
         DemoCheck(false, "temporary folder created");
         return;
     }
-    const WideText Folder = PathText(Root) + TVTEXT("/");
-    const WideText Deep = Folder + TVTEXT("saves\\slot1/record.bin");
+    const WideText Folder = PathText(Root) + DemoSeparator();
+    const WideText Deep = Folder + TVTEXT("saves\\slot1") + DemoSeparator() + TVTEXT("record.bin");
     appSafeCreateDirectory(Deep.c_str(), true);
 
     FFileManagerWin Manager;
@@ -51,7 +51,7 @@ void DemoFiles()
     DemoCheck(LoadedVersion == 41 && LoadedName.Compare(Name) == 0 && LoadedScale == 0.75f, "record loaded as saved");
 
     TArray<FString> Files;
-    const WideText Slot = Folder + TVTEXT("saves/slot1/");
+    const WideText Slot = Folder + TVTEXT("saves") + DemoSeparator() + TVTEXT("slot1") + DemoSeparator();
     Manager.GetFilesFromDirectory(Slot.c_str(), Files);
     DemoCheck(Files.Num() == 1 && WideText(static_cast<const tvWChar*>(Files[0])) == Slot + TVTEXT("record.bin"),
               "the folder lists the one file");

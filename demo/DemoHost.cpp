@@ -39,12 +39,12 @@ std::string ReadMember(const WideText& Path)
 void DemoHost()
 {
     std::printf("Host: start-up, packages, shared memory, shut-down\n");
-    std::string Root = (std::filesystem::temp_directory_path() / "tvCoreHost-XXXXXX").string();
-    if (!mkdtemp(Root.data())) {
+    const std::string Root = DemoMakeTempFolder("tvCoreHost").string();
+    if (Root.empty()) {
         DemoCheck(false, "temporary data root created");
         return;
     }
-    const WideText DataRoot = PathText(Root) + TVTEXT("/");
+    const WideText DataRoot = PathText(Root) + DemoSeparator();
 
     DemoCheck(appInitCore() == 1, "appInitCore created the singletons");
     DemoCheck(GFileManager && GFileManager->IsPackageMode() == 3, "the package file system is GFileManager, mode 3");

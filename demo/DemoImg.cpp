@@ -34,8 +34,8 @@ tvULong OnHeroRead(READREQUEST Request)
 void DemoImg()
 {
     std::printf("IMG archives\n");
-    std::string Root = (std::filesystem::temp_directory_path() / "tvCoreDemoImg-XXXXXX").string();
-    if (!mkdtemp(Root.data())) {
+    const std::string Root = DemoMakeTempFolder("tvCoreDemoImg").string();
+    if (Root.empty()) {
         DemoCheck(false, "temporary folder created");
         return;
     }
@@ -44,7 +44,7 @@ void DemoImg()
     std::filesystem::create_directories(Root + "/Data/Engine");
     std::ofstream(Root + "/Data/Engine/Engine.ini") << "[Data]\r\nImg=\\Game.img\r\n";
     std::ofstream(Root + "/Data/readme.txt") << "a loose file";
-    const WideText DataRoot = PathText(Root) + TVTEXT("/Data/");
+    const WideText DataRoot = PathText(Root) + DemoSeparator() + TVTEXT("Data") + DemoSeparator();
 
     {
         FImgArchiveWriter Writer;
@@ -65,7 +65,7 @@ void DemoImg()
                     FileSystem.GetPrefixLength());
 
         char Text[64] = {};
-        if (FFileReader* Reader = FileSystem.CreateReader((DataRoot + TVTEXT("textures/sky.dds")).c_str())) {
+        if (FFileReader* Reader = FileSystem.CreateReader((DataRoot + TVTEXT("textures") + DemoSeparator() + TVTEXT("sky.dds")).c_str())) {
             Reader->Serialize(Text, tvULong(Reader->GetSize()));
             std::printf("  archive item textures/sky.dds: \"%s\"\n", Text);
             delete Reader;

@@ -17,6 +17,11 @@ inline WideText PathText(const std::filesystem::path& Path)
     return WideText(Units.begin(), Units.end());
 }
 
+// A new, empty folder in the system's temporary folder; an empty path when none can be made.
+std::filesystem::path DemoMakeTempFolder(const char* Prefix);
+// The system's path separator as library text.
+WideText DemoSeparator();
+
 void DemoCheck(bool Ok, const char* What);
 
 void DemoFrame();

@@ -14,12 +14,12 @@ using namespace Tolvane;
 void DemoTextFiles()
 {
     std::printf("Text files and the linear file system\n");
-    std::string Root = (std::filesystem::temp_directory_path() / "tvCoreDemo-XXXXXX").string();
-    if (!mkdtemp(Root.data())) {
+    const std::string Root = DemoMakeTempFolder("tvCoreDemo").string();
+    if (Root.empty()) {
         DemoCheck(false, "temporary folder created");
         return;
     }
-    const WideText Folder = PathText(Root) + TVTEXT("/");
+    const WideText Folder = PathText(Root) + DemoSeparator();
     const WideText TextFile = Folder + TVTEXT("greeting.txt");
     const WideText Run = Folder + TVTEXT("startup");
     FFileManager* Saved = GFileManager;

@@ -5,6 +5,8 @@
 #include "DemoSections.h"
 
 #include <cstdio>
+#include <random>
+#include <system_error>
 
 using namespace Tolvane;
 
@@ -17,6 +19,25 @@ void DemoCheck(bool Ok, const char* What)
     std::printf("  [%s] %s\n", Ok ? " ok " : "FAIL", What);
     if (!Ok)
         ++GFailures;
+}
+
+std::filesystem::path DemoMakeTempFolder(const char* Prefix)
+{
+    std::random_device Seed;
+    std::mt19937 Random(Seed());
+    std::error_code Error;
+    const std::filesystem::path Temporary = std::filesystem::temp_directory_path(Error);
+    for (int Attempt = 0; !Error && Attempt < 100; ++Attempt) {
+        const std::filesystem::path Candidate = Temporary / (std::string(Prefix) + "-" + std::to_string(Random() % 1000000u));
+        if (std::filesystem::create_directory(Candidate, Error))
+            return Candidate;
+    }
+    return std::filesystem::path();
+}
+
+WideText DemoSeparator()
+{
+    return WideText(1, static_cast<tvWChar>(std::filesystem::path::preferred_separator));
 }
 
 void DemoFrame()

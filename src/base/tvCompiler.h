@@ -6,6 +6,9 @@
 // shared library the tests load is the one that holds them, never a second copy.
 // TVCORE_INTERNAL marks one declaration; TVCORE_INTERNAL_BEGIN ... TVCORE_INTERNAL_END marks
 // every declaration between them (both compilers ignore visibility written on a namespace).
+// PE files have no symbol visibility: there the markers are empty, and a build with tests links
+// the DLL with every symbol of its own objects exported (cmake/tvCoreToolchain.cmake), while a
+// shipped DLL exports the TVCORE_API interface alone.
 #if defined(TVCORE_EXPOSE_INTERNALS) && !defined(_WIN32)
 #  define TVCORE_INTERNAL __attribute__((visibility("default")))
 #  define TVCORE_INTERNAL_BEGIN _Pragma("GCC visibility push(default)")

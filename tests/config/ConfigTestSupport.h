@@ -12,10 +12,9 @@
 #include <algorithm>
 
 #include <string>
-#include <sys/mount.h>
-#include <unistd.h>
 #include <vector>
 #include "support/WideText.h"
+#include "TestPlatform.h"
 
 namespace ConfigTest {
 
@@ -107,23 +106,7 @@ private:
     std::vector<WideText> Paths;
 };
 
-// A 64 KiB tmpfs mounted for one test (needs the right to mount; Ok() tells).
-class FSmallTmpfs {
-public:
-    explicit FSmallTmpfs(const std::string& Where) : Point(Where)
-    {
-        Mounted = ::mount("tmpfs", Point.c_str(), "tmpfs", 0, "size=64k") == 0;
-    }
-    ~FSmallTmpfs()
-    {
-        if (Mounted)
-            ::umount(Point.c_str());
-    }
-    bool Ok() const { return Mounted; }
-
-private:
-    std::string Point;
-    bool Mounted = false;
-};
+// A small volume that fills up (a 64 KiB tmpfs where the system allows one).
+using FSmallTmpfs = TestPlatform::FSmallDisk;
 
 } // namespace ConfigTest

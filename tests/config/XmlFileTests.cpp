@@ -16,13 +16,17 @@ namespace {
 // What the XML library's own SaveFile writes for a document.
 std::string Printed(const TiXmlDocument& Document)
 {
-    char* Data = nullptr;
-    size_t Size = 0;
-    FILE* Stream = open_memstream(&Data, &Size);
+    std::FILE* Stream = std::tmpfile();
+    if (!Stream)
+        return std::string();
     Document.SaveFile(Stream);
+    std::fflush(Stream);
+    std::rewind(Stream);
+    std::string Out;
+    char Chunk[4096];
+    for (std::size_t N; (N = std::fread(Chunk, 1, sizeof Chunk, Stream)) > 0;)
+        Out.append(Chunk, N);
     std::fclose(Stream);
-    std::string Out(Data, Size);
-    std::free(Data);
     return Out;
 }
 

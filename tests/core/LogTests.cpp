@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <future>
@@ -14,6 +13,7 @@
 #include <thread>
 #include <vector>
 #include "support/WideText.h"
+#include "TestPlatform.h"
 
 using namespace Tolvane;
 
@@ -22,7 +22,7 @@ namespace {
 std::string ReadBytes(const std::filesystem::path& Path)
 {
     std::string Bytes;
-    if (std::FILE* F = std::fopen(Path.c_str(), "rb")) {
+    if (std::FILE* F = std::fopen(Path.string().c_str(), "rb")) {
         char Chunk[65536];
         for (std::size_t N; (N = std::fread(Chunk, 1, sizeof Chunk, F)) > 0;)
             Bytes.append(Chunk, N);
@@ -63,7 +63,7 @@ protected:
     void SetUp() override
     {
         Folder = std::filesystem::temp_directory_path() /
-                 ("tvcore-log-" + std::to_string(::getpid()) + "-" +
+                 ("tvcore-log-" + std::to_string(TestPlatform::ProcessId()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(Folder);
         SavedManager = GFileManager;
@@ -251,9 +251,6 @@ TEST_F(LogFixture, LongLinesAreCutAtTheBuffer)
 }
 
 namespace {
-std::atomic<int> GTraps{0};
-void CountTrap(int) { GTraps.fetch_add(1); }
-
 std::vector<WideText> GBoxes;
 void RecordBox(const tvWChar* Text, const tvWChar* Caption, tvULong Flags)
 {
@@ -264,14 +261,12 @@ void RecordBox(const tvWChar* Text, const tvWChar* Caption, tvULong Flags)
 TEST_F(LogFixture, ErrorLogsAndBreaksEvenWithoutALog)
 {
     ASSERT_NE(OpenLog("error.log"), 0);
-    auto Saved = std::signal(SIGTRAP, CountTrap);  // the host handles the break
-    GTraps = 0;
+    const TestPlatform::FBreakCatcher Breaks;  // the host handles the break
     appError(TVTEXT("bad %d"), 1);
     GLog = nullptr;
     appError(TVTEXT("nobody logs this"));
     appLog(TVTEXT("nor this"));
-    std::signal(SIGTRAP, Saved);
-    EXPECT_EQ(GTraps.load(), 2);
+    EXPECT_EQ(Breaks.Breaks(), 2);
     Log.Close();
     EXPECT_EQ(ReadBytes(PathOf("error.log")), std::string("\xFF\xFE", 2) + Le("Error: bad 1\r\n"));
 }

@@ -1,5 +1,6 @@
 // A temporary folder for tests that need real files: created empty, removed with everything in
-// it. Paths are handed out as the library's UTF-16 text, with a trailing separator on the root.
+// it. Paths are handed out as the library's UTF-16 text, with the system's separator after the
+// root.
 #pragma once
 
 #include <tvCore/tvCore.h>
@@ -7,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <system_error>
 #include <string>
 #include <vector>
 #include "support/WideText.h"
@@ -15,8 +18,17 @@ class FTempFolder {
 public:
     FTempFolder()
     {
-        std::string Pattern = (std::filesystem::temp_directory_path() / "tvCoreFiles-XXXXXX").string();
-        Root = mkdtemp(Pattern.data()) ? Pattern : std::string();
+        // A fresh name under the system's temporary folder; creating it is the test that nobody
+        // else has it.
+        std::random_device Seed;
+        std::mt19937 Random(Seed());
+        std::error_code Error;
+        const std::filesystem::path Temporary = std::filesystem::temp_directory_path(Error);
+        for (int Attempt = 0; !Error && Root.empty() && Attempt < 100; ++Attempt) {
+            const std::filesystem::path Candidate = Temporary / ("tvCoreFiles-" + std::to_string(Random()));
+            if (std::filesystem::create_directory(Candidate, Error))
+                Root = Candidate.string();
+        }
     }
     ~FTempFolder()
     {
@@ -38,7 +50,7 @@ public:
     // The library path of Name inside the folder ("" gives the folder with its separator).
     WideText Path(const WideText& Name = WideText()) const
     {
-        return PathText(Root) + TVTEXT("/") + Name;
+        return PathText(Root) + static_cast<Tolvane::tvWChar>(std::filesystem::path::preferred_separator) + Name;
     }
 
     void Write(const std::string& Name, const std::vector<unsigned char>& Bytes) const

@@ -36,6 +36,17 @@ while IFS= read -r file; do
   fi
 done < <(find src -name '*.cpp')
 
+# Only the win32 layer knows Windows: its SDK headers and the platform test stay inside
+# src/platform/win32/, apart from the spelling differences of the three headers made for them.
+while IFS= read -r hit; do
+  report "$hit: Windows outside src/platform/win32/"
+done < <(grep -rn -E '_WIN32|_WIN64|<windows\.h>|<winbase\.h>' src include --include='*.h' --include='*.cpp' |
+         grep -v -E '^(src/platform/win32/|src/base/tvPrelude\.h:|src/base/tvCompiler\.h:|include/tvCore/core/tvTypes\.h:)')
+# And no POSIX header reaches the win32 layer (no stand-in is compiled into the Windows build).
+while IFS= read -r hit; do
+  report "$hit: a POSIX header in the win32 layer"
+done < <(grep -rn -E '#[[:space:]]*include[[:space:]]*<(unistd|pthread|fcntl|dirent|iconv|spawn|sys/[a-z]+)\.h>' src/platform/win32 2>/dev/null)
+
 if [ "$fail" = 0 ]; then
   echo "include direction: base < platform < core holds in $(find src include -name '*.h' -o -name '*.cpp' | wc -l) files"
 fi

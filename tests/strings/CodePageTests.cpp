@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/tvPlatformText.h"
 
 #include <cstring>
@@ -145,18 +147,20 @@ TEST(CodePage, SettingIsValidatedAndDrivesCodePageZero)
 
 TEST(CodePage, StringConversions)
 {
-    EXPECT_EQ(FString::CaculateUtf16Length(TVTEXT("abc"), 10), 3);
-    EXPECT_EQ(FString::CaculateUtf16Length(TVTEXT("abc"), 2), 2);
+    // The conversion functions take 16-bit units (unsigned short on Windows, not wchar_t).
+    const tvUShort Abc[] = {tvUShort('a'), tvUShort('b'), tvUShort('c'), 0};
+    EXPECT_EQ(FString::CaculateUtf16Length(Abc, 10), 3);
+    EXPECT_EQ(FString::CaculateUtf16Length(Abc, 2), 2);
     EXPECT_EQ(FString::CaculateUtf16Length(nullptr, 2), 0);
-    EXPECT_EQ(FString::CaculateUtf16Length(TVTEXT("abc"), 0), 0);
+    EXPECT_EQ(FString::CaculateUtf16Length(Abc, 0), 0);
 
     char Utf8[16] = {};
-    tvUShort Units[] = {TVTEXT('h'), 0x00E9, 0};
+    tvUShort Units[] = {tvUShort('h'), 0x00E9, 0};
     FString::UnicodeToUTF8(Utf8, 16, Units, -1);
     EXPECT_EQ(std::string(Utf8), "h\xC3\xA9");
     tvUShort Back[8] = {};
     FString::UTF8ToUnicode(Back, 8, Utf8, -1);
-    EXPECT_EQ(WideText(Back), TVTEXT("h\u00E9"));
+    EXPECT_EQ(WideText(Back, std::find(Back, Back + 8, tvUShort(0))), TVTEXT("h\u00E9"));
 
     FScopedAnsiCodePage Gbk(936);
     char Gb[] = "\xD6\xD0\xCE\xC4";

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include "support/WideText.h"
+#include "TestPlatform.h"
 
 using namespace Tolvane;
 using namespace ProcessTest;
@@ -13,7 +14,7 @@ namespace {
 
 WideText LockName(const char* What)
 {
-    return Utf16("tvCoreTest." + std::to_string(getpid()) + "." + What);
+    return Utf16("tvCoreTest." + std::to_string(TestPlatform::ProcessId()) + "." + What);
 }
 
 void RemoveLockFile(const WideText& Name)

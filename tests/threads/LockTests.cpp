@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include "support/WideText.h"
+#include "TestPlatform.h"
 
 using namespace Tolvane;
 
@@ -61,7 +62,7 @@ int CountUnderLock(FTake TakeA, FGive GiveA, FTake TakeB, FGive GiveB)
 class FLockName {
 public:
     explicit FLockName(const char* What)
-        : Name(TVTEXT("tvCoreTest.") + Utf16(std::to_string(getpid())) + TVTEXT(".") + Utf16(What))
+        : Name(TVTEXT("tvCoreTest.") + Utf16(std::to_string(TestPlatform::ProcessId())) + TVTEXT(".") + Utf16(What))
     {
     }
     ~FLockName()

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 #include "support/WideText.h"
+#include "TestPlatform.h"
 
 using namespace Tolvane;
 using namespace ProcessTest;
@@ -18,7 +19,7 @@ namespace {
 
 WideText MapName(const char* Base)
 {
-    return Utf16(std::string("tvCoreTestMap.") + Base + "." + std::to_string(getpid()));
+    return Utf16(std::string("tvCoreTestMap.") + Base + "." + std::to_string(TestPlatform::ProcessId()));
 }
 
 std::vector<unsigned char> Bytes(const TArray<unsigned char>& Array) { return {Array.begin(), Array.end()}; }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <vector>
 #include "support/WideText.h"
+#include "TestPlatform.h"
 
 using namespace Tolvane;
 using namespace ProcessTest;
@@ -54,7 +55,7 @@ TEST(ProcessMgr, StartedProcessIsFoundByItsExactNameAndEndedByKillProcess)
 {
     // The helper runs under a name of this test alone, so other tests' helpers never match.
     FTempFolder Folder;
-    const std::string Name = "tvHelper" + std::to_string(getpid());
+    const std::string Name = "tvHelper" + std::to_string(TestPlatform::ProcessId());
     std::filesystem::copy_file(HelperPath(), Folder / Name);
     const int DescriptorsBefore = OpenDescriptors();
 

@@ -7,6 +7,7 @@
 #include "platform/tvPlatformError.h"
 #include "base/tvWideText.h"
 #include "base/tvWildcard.h"
+#include "base/tvFindList.h"
 #include "base/tvUnicode.h"
 #include "base/tvFaultInjection.h"
 #include "platform/posix/PosixFaults.h"
@@ -85,91 +86,9 @@ bool CloseChecked(int Fd) { return close(Fd) == 0; }
 
 // --- Search state ----------------------------------------------------------------------------
 
-struct FSearchEntry {
-    std::size_t NameOffset;  // into FSearch::Names
-    tvULong Attributes;
-};
-
-// All matching entries of one search, collected and sorted when it starts. Names are kept
-// back to back (terminated) in one block, so a large directory costs two allocations.
-struct FSearch {
-    FSearchEntry* Entries = nullptr;
-    tvWChar* Names = nullptr;
-    std::size_t Count = 0;
-    std::size_t EntryCapacity = 0;
-    std::size_t NamesUsed = 0;
-    std::size_t NamesCapacity = 0;
-    std::size_t Next = 0;
-
-    ~FSearch()
-    {
-        delete[] Entries;
-        delete[] Names;
-    }
-
-    template <class T>
-    static bool Grow(T*& Block, std::size_t Used, std::size_t& Capacity, std::size_t Needed)
-    {
-        if (Needed <= Capacity)
-            return true;
-        std::size_t NewCapacity = Capacity ? Capacity * 2 : 64;
-        while (NewCapacity < Needed)
-            NewCapacity *= 2;
-        T* NewBlock = new (std::nothrow) T[NewCapacity];
-        if (!NewBlock)
-            return false;
-        if (Used)
-            std::memcpy(NewBlock, Block, Used * sizeof(T));
-        delete[] Block;
-        Block = NewBlock;
-        Capacity = NewCapacity;
-        return true;
-    }
-
-    bool Add(const tvWChar* Name, tvULong Attributes)
-    {
-        const std::size_t Units = Wide::Length(Name) + 1;
-        if (!Grow(Entries, Count, EntryCapacity, Count + 1) || !Grow(Names, NamesUsed, NamesCapacity, NamesUsed + Units))
-            return false;
-        std::memcpy(Names + NamesUsed, Name, Units * sizeof(tvWChar));
-        Entries[Count++] = FSearchEntry{NamesUsed, Attributes};
-        NamesUsed += Units;
-        return true;
-    }
-
-    const tvWChar* NameOf(const FSearchEntry& Entry) const { return Names + Entry.NameOffset; }
-
-    // "." first, ".." second, then case-insensitive name order (ties by code unit), so the
-    // listing does not depend on the file system's own order.
-    void Sort()
-    {
-        auto Rank = [](const tvWChar* Name) {
-            if (Name[0] == u'.' && Name[1] == 0)
-                return 0;
-            if (Name[0] == u'.' && Name[1] == u'.' && Name[2] == 0)
-                return 1;
-            return 2;
-        };
-        std::sort(Entries, Entries + Count, [&](const FSearchEntry& A, const FSearchEntry& B) {
-            const tvWChar* NameA = NameOf(A);
-            const tvWChar* NameB = NameOf(B);
-            const int RankA = Rank(NameA), RankB = Rank(NameB);
-            if (RankA != RankB)
-                return RankA < RankB;
-            const int Folded = Wide::CompareNoCase(NameA, NameB);
-            return Folded != 0 ? Folded < 0 : Wide::Compare(NameA, NameB) < 0;
-        });
-    }
-
-    bool Deliver(FFindData& Out)
-    {
-        if (Next >= Count)
-            return false;
-        const FSearchEntry& Entry = Entries[Next++];
-        Out.Attributes = Entry.Attributes;
-        Wide::CopyBounded(Out.Name, FFindData::NameCapacity, NameOf(Entry));
-        return true;
-    }
+// All matching entries of one search, collected and sorted when it starts.
+struct FSearch : FFindList {
+    bool Deliver(FFindData& Out) { return Next(Out.Name, FFindData::NameCapacity, Out.Attributes); }
 };
 
 // Reads the directory and keeps the entries whose names match NamePattern.
@@ -425,7 +344,7 @@ tvHandle DirectorySearchFirst(const tvWChar* Pattern, FFindData& Out)
         Ok = StatPath(Pattern, Info) && Wide::Length(NamePattern) < std::size_t(FFindData::NameCapacity) &&
              Search->Add(NamePattern, AttributesOf(Info));
     }
-    if (!Ok || Search->Count == 0) {
+    if (!Ok || Search->Size() == 0) {
         delete Search;
         return nullptr;
     }
