@@ -8,7 +8,7 @@ namespace tvtool {
 struct FSubcommand {
     const char* Name;
     int (*Run)(const FCommandLine& Line);
-    FOptionSpec Options;
+    FOptionTable Options;
 };
 
 struct FCommandGroup {

@@ -47,7 +47,7 @@ std::string FCommandLine::Value(const char* Name, const char* Default) const
     return Default;
 }
 
-bool ParseCommandLine(int Count, char** Args, const FOptionSpec& Spec, FCommandLine& Out, std::string& Error)
+bool ParseCommandLine(int Count, char** Args, const FOptionTable& Table, FCommandLine& Out, std::string& Error)
 {
     bool OptionsEnded = false;
     for (int Index = 0; Index < Count; ++Index) {
@@ -88,7 +88,7 @@ bool ParseCommandLine(int Count, char** Args, const FOptionSpec& Spec, FCommandL
             Value = Name.substr(Equals + 1);
             Name = Name.substr(0, Equals);
         }
-        if (Listed(Spec.Valued, Name)) {
+        if (Listed(Table.Valued, Name)) {
             if (!Inline) {
                 if (Index + 1 >= Count) {
                     Error = "option --" + Name + " needs a value";
@@ -97,11 +97,11 @@ bool ParseCommandLine(int Count, char** Args, const FOptionSpec& Spec, FCommandL
                 Value = Args[++Index];
             }
             Out.Values.emplace_back(Name, Value);
-        } else if (!Inline && (Listed(GlobalFlags, Name) || Listed(Spec.Flags, Name))) {
+        } else if (!Inline && (Listed(GlobalFlags, Name) || Listed(Table.Flags, Name))) {
             Out.Flags.push_back(Name);
         } else {
             Error = Inline ? "option --" + Name + " takes no value" : "unknown option --" + Name;
-            if (!Inline || !(Listed(GlobalFlags, Name) || Listed(Spec.Flags, Name)))
+            if (!Inline || !(Listed(GlobalFlags, Name) || Listed(Table.Flags, Name)))
                 Error = "unknown option --" + Name;
             return false;
         }

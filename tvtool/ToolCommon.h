@@ -31,14 +31,14 @@ struct FCommandLine {
 
 // What a subcommand accepts: flags without a value and options with one. Both lists end with
 // a null. The global flags (--help, --verbose, --quiet, --json, --force) are always accepted.
-struct FOptionSpec {
+struct FOptionTable {
     const char* const* Flags;
     const char* const* Valued;
 };
 
-// Splits Args (after the subcommand's words) by Spec. False, with Error set, on an unknown
+// Splits Args (after the subcommand's words) by Table. False, with Error set, on an unknown
 // option or a missing value. "--" ends the options.
-bool ParseCommandLine(int Count, char** Args, const FOptionSpec& Spec, FCommandLine& Out, std::string& Error);
+bool ParseCommandLine(int Count, char** Args, const FOptionTable& Table, FCommandLine& Out, std::string& Error);
 
 // Settings every subcommand reads.
 struct FSettings {

@@ -104,7 +104,7 @@ tvHandle FileHandleCreateTemporary(const tvWChar* Target, tvWChar* TemporaryPath
     // A new file under a fresh name beside the target (CREATE_NEW: never one that exists).
     static std::atomic<unsigned> GCounter{0};
     for (int Attempt = 0; Attempt < 100; ++Attempt) {
-        const int Length = _snwprintf(SystemText(TemporaryPath), static_cast<std::size_t>(Capacity), L"%ls.tv-%lu-%u",
+        const int Length = _snwprintf(SystemText(TemporaryPath), static_cast<std::size_t>(Capacity), L"%ls.tv-%lu-%x",
                                       SystemText(Target), GetCurrentProcessId(), GCounter.fetch_add(1));
         if (Length < 0 || Length >= Capacity)
             return nullptr;
